@@ -1,0 +1,22 @@
+# hopwise_add_library(<name> SOURCES ... [LIBS ...])
+# One static library per source folder; every target links the shared warnings.
+function(hopwise_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/.. ${CMAKE_CURRENT_BINARY_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE hopwise_warnings)
+endfunction()
+
+# hopwise_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...])
+# A Qt Test executable registered with CTest. scripts/test runs CTest under Xvfb.
+function(hopwise_add_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} hopwise_test_support Qt6::Test hopwise_warnings)
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 180)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
+    ENVIRONMENT "HOPWISE_SOURCE_DIR=${PROJECT_SOURCE_DIR};HOPWISE_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()

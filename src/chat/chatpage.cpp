@@ -1,0 +1,7 @@
+#include "chat/chatpage.h"
+
+ChatPage::ChatPage(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pageChat"));
+}

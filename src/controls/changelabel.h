@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLabel>
+
+// A label that tells when its caption changes, for code that reacts to what another handler
+// wrote into it. Writing the caption it already shows is not a change.
+class ChangeLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit ChangeLabel(QWidget *parent = nullptr);
+    explicit ChangeLabel(const QString &text, QWidget *parent = nullptr);
+
+    void setCaption(const QString &text);
+    QString caption() const { return text(); }
+
+signals:
+    void changed();
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+class FrmAbout;
+class FrmBrowser;
+
+// The program's secondary windows. Each is modeless and independent of the main window.
+namespace Forms {
+
+// Shows the mini browser, loading it first when it is not loaded; an open one stays open.
+FrmBrowser *showBrowser();
+// The mini browser when it is loaded, else null.
+FrmBrowser *browser();
+// Shows the About box, loading it (and fetching the credits) when it is not on screen.
+FrmAbout *showAbout();
+FrmAbout *about();
+
+// Ends the program at once: every window closes and no window's unload step runs.
+void endProgram();
+bool isEnding();
+// Tests start each case with a clean slate.
+void resetForTesting();
+
+} // namespace Forms

@@ -1,0 +1,442 @@
+#include "shell/frmmain.h"
+
+#include "chat/chatpage.h"
+#include "controls/mediacontrol.h"
+#include "controls/notice.h"
+#include "controls/tabcontrol.h"
+#include "controls/twips.h"
+#include "shell/endpoints.h"
+#include "shell/forms.h"
+#include "shell/programdir.h"
+#include "shell/urlfetcher.h"
+#include "shell/webbrowser.h"
+#include "stats/statlookuppage.h"
+#include "tools/mediaplayerpage.h"
+#include "tools/notepadpage.h"
+#include "web/frmbrowser.h"
+#include "worlds/worldcatalogue.h"
+#include "worlds/worldclock.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+const char *const FrmMain::IdleCaption = "HopWise Runescape World Switcher";
+const char *const FrmMain::TitlePrefix = "HopWise Runescape World Switcher - ";
+
+namespace {
+
+// Client area of the window at design, in twips.
+constexpr int ClientWidth = 12015;
+constexpr int ClientHeight = 8415;
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
+                  int width, int height)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    Twips::place(label, left, top, width, height);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, int left, int top,
+                        int width, int height)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    Twips::place(button, left, top, width, height);
+    return button;
+}
+
+} // namespace
+
+QSize FrmMain::modeOuterSizeTwips(int mode)
+{
+    switch (mode) {
+    case 1:
+        return QSize(12105, 9195);
+    case 2:
+        return QSize(14745, 11955);
+    }
+    return QSize();
+}
+
+FrmMain::FrmMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QLatin1String(IdleCaption));
+    // A fixed single border: minimise and close, no maximise button, no resizing by the frame.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setAutoFillBackground(true);
+    QPalette pal = client->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    client->setPalette(pal);
+    setCentralWidget(client);
+
+    imgBG = new QLabel(client);
+    imgBG->setObjectName(QStringLiteral("imgBG"));
+    imgBG->setScaledContents(true);
+    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/main-backdrop.jpg")));
+    imgBG->lower();
+
+    wbClient = new WebBrowser(client);
+    wbClient->setObjectName(QStringLiteral("wbClient"));
+    Twips::place(wbClient, 120, 120, 11775, 8175);
+    connect(wbClient, &WebBrowser::BeforeNavigate2, this,
+            &FrmMain::frmMain_wbClient_BeforeNavigate2, Qt::DirectConnection);
+
+    iNetPC = new UrlFetcher(this);
+    iNetPC->setObjectName(QStringLiteral("iNetPC"));
+
+    buildWorldTabs(client);
+    buildClock(client);
+    buildTools(client);
+
+    cmdClose = makeButton(client, "cmdClose", tr("Close World"), 13440, 10440, 1095, 255);
+    connect(cmdClose, &QPushButton::clicked, this, &FrmMain::frmMain_cmdClose_Click);
+
+    picSC = new QLabel(client);
+    picSC->setObjectName(QStringLiteral("picSC"));
+    Twips::place(picSC, 120, 120, 1215, 495);
+    picSC->hide();
+
+    buildMenu();
+
+    // The design's client area; the load step sets the start size mode once frame sizes are known.
+    resize(Twips::size(ClientWidth, ClientHeight) + QSize(0, menuBar()->sizeHint().height()));
+}
+
+void FrmMain::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setNativeMenuBar(false);
+
+    mnuFile = bar->addMenu(tr("File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFile->menuAction()->setObjectName(QStringLiteral("mnuFileAction"));
+    mnuBrowser = mnuFile->addAction(tr("Browser"));
+    mnuBrowser->setObjectName(QStringLiteral("mnuBrowser"));
+    mnuQuit = mnuFile->addAction(tr("Quit"));
+    mnuQuit->setObjectName(QStringLiteral("mnuQuit"));
+
+    mnuScreenshot = bar->addAction(tr("Take SS"));
+    mnuScreenshot->setObjectName(QStringLiteral("mnuScreenshot"));
+
+    mnuHelp = bar->addMenu(tr("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelp->menuAction()->setObjectName(QStringLiteral("mnuHelpAction"));
+    mnuAbout = mnuHelp->addAction(tr("About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+
+    mnuMax = bar->addAction(tr("Min/Tools/Max"));
+    mnuMax->setObjectName(QStringLiteral("mnuMax"));
+
+    connect(mnuBrowser, &QAction::triggered, this, &FrmMain::frmMain_mnuBrowser_Click);
+    connect(mnuQuit, &QAction::triggered, this, &FrmMain::frmMain_mnuQuit_Click);
+    connect(mnuScreenshot, &QAction::triggered, this, &FrmMain::frmMain_mnuScreenshot_Click);
+    connect(mnuAbout, &QAction::triggered, this, &FrmMain::frmMain_mnuAbout_Click);
+    connect(mnuMax, &QAction::triggered, this, &FrmMain::frmMain_mnuMax_Click);
+}
+
+void FrmMain::buildWorldTabs(QWidget *client)
+{
+    ssWorlds = new TabControl(client);
+    ssWorlds->setObjectName(QStringLiteral("ssWorlds"));
+    Twips::place(ssWorlds, 12000, 960, 2535, 9375);
+
+    QFont buttonFont(QStringLiteral("Tahoma"));
+    buttonFont.setPointSizeF(8.25);
+    for (int tab = 0; tab < WorldCatalogue::pageCount; ++tab) {
+        QWidget *page = ssWorlds->addPage(WorldCatalogue::pageCaption(tab),
+                                          QStringLiteral("ssWorldsPage%1").arg(tab));
+        for (const WorldEntry &entry : WorldCatalogue::page(tab)) {
+            auto *button = new QPushButton(entry.buttonCaption(), page);
+            button->setObjectName(QStringLiteral("cmdWorld_%1").arg(entry.index));
+            button->setFont(buttonFont);
+            button->setStyleSheet(QStringLiteral(
+                "QPushButton { background: rgb(224, 224, 224); border: 1px solid #808080; }"
+                "QPushButton:pressed { background: rgb(200, 200, 200); }"
+                "QPushButton:focus { border: 1px dotted #000000; }"));
+            button->setToolTip(entry.titleText());
+            Twips::place(button, entry.leftTwips(), entry.topTwips(),
+                         WorldCatalogue::ButtonWidthTwips, WorldCatalogue::ButtonHeightTwips);
+            const int index = entry.index;
+            connect(button, &QPushButton::clicked, this,
+                    [this, index] { frmMain_cmdWorld_Click(index); });
+            cmdWorld.insert(index, button);
+        }
+    }
+}
+
+void FrmMain::buildClock(QWidget *client)
+{
+    const QString zero = QStringLiteral("0");
+    lblDays = makeLabel(client, "lblDays", zero, 12120, 120, 495, 255);
+    lblHours = makeLabel(client, "lblHours", zero, 12720, 120, 495, 255);
+    lblMinutes = makeLabel(client, "lblMinutes", zero, 13320, 120, 495, 255);
+    lblSeconds = makeLabel(client, "lblSeconds", zero, 13920, 120, 495, 255);
+    QLabel *captions[] = {
+        makeLabel(client, "Label1", tr("Day"), 12120, 360, 495, 255),
+        makeLabel(client, "Label2", tr("Hour"), 12720, 360, 495, 255),
+        makeLabel(client, "Label3", tr("Min"), 13320, 360, 495, 255),
+        makeLabel(client, "Label4", tr("Sec"), 13920, 360, 495, 255),
+    };
+    for (QLabel *l : {lblDays, lblHours, lblMinutes, lblSeconds})
+        l->setStyleSheet(QStringLiteral("color: white;"));
+    for (QLabel *l : captions)
+        l->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    lblDays->setAccessibleName(tr("Days in world"));
+    lblHours->setAccessibleName(tr("Hours in world"));
+    lblMinutes->setAccessibleName(tr("Minutes in world"));
+    lblSeconds->setAccessibleName(tr("Seconds in world"));
+
+    const QString grey =
+        QStringLiteral("QPushButton { background: rgb(128, 128, 128); border: 1px solid #404040; }"
+                       "QPushButton:pressed { background: rgb(100, 100, 100); }");
+    cmdPause = makeButton(client, "cmdPause", QStringLiteral("P"), 13080, 600, 255, 255);
+    cmdPause->setStyleSheet(grey);
+    cmdPause->setToolTip(tr("Pause or resume the clock"));
+    cmdReset = makeButton(client, "cmdReset", QStringLiteral("R"), 13320, 600, 255, 255);
+    cmdReset->setStyleSheet(grey);
+    cmdReset->setToolTip(tr("Reset the clock"));
+    connect(cmdPause, &QPushButton::clicked, this, &FrmMain::frmMain_cmdPause_Click);
+    connect(cmdReset, &QPushButton::clicked, this, &FrmMain::frmMain_cmdReset_Click);
+
+    tmrWorld = new QTimer(this);
+    tmrWorld->setObjectName(QStringLiteral("tmrWorld"));
+    tmrWorld->setInterval(1000);
+    connect(tmrWorld, &QTimer::timeout, this, &FrmMain::frmMain_tmrWorld_Timer);
+}
+
+void FrmMain::buildTools(QWidget *client)
+{
+    ssTools = new TabControl(client);
+    ssTools->setObjectName(QStringLiteral("ssTools"));
+    Twips::place(ssTools, 120, 8400, 11775, 2655);
+
+    m_statLookup = new StatLookupPage;
+    m_mediaPlayer = new MediaPlayerPage;
+    m_notepad = new NotepadPage;
+    m_chat = new ChatPage;
+    ssTools->addPage(tr("Stat Lookup"), m_statLookup);
+    ssTools->addPage(tr("Media Player"), m_mediaPlayer);
+    ssTools->addPage(tr("Notepad"), m_notepad);
+    ssTools->addPage(tr("Chat"), m_chat);
+}
+
+// ---- Window events -------------------------------------------------------------------------
+
+void FrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        frmMain_Form_Load();
+    }
+}
+
+void FrmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    frmMain_Form_Resize();
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    if (!Forms::isEnding())
+        frmMain_Form_Unload();
+    event->accept();
+}
+
+void FrmMain::frmMain_Form_Load()
+{
+    wbClient->Navigate(Endpoints::current().homePageUrl());
+    frmMain_Form_Resize();
+
+    MediaControl *mmControl = m_mediaPlayer->mmControl();
+    mmControl->setCommand(QStringLiteral("close"));
+    mmControl->setFileName(ProgramDir::file(QStringLiteral("open.wav")));
+    mmControl->setCommand(QStringLiteral("open"));
+    mmControl->setCommand(QStringLiteral("play"));
+
+    m_notepad->loadNotes();
+
+    intSizeMode = 1;
+    setOuterSizeTwips(modeOuterSizeTwips(1).width(), modeOuterSizeTwips(1).height());
+    // Centred on the screen, as the window's design places it.
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void FrmMain::frmMain_Form_Resize()
+{
+    // The backdrop always covers the window's whole outer size.
+    const QSize outer = frameGeometry().size();
+    imgBG->setGeometry(0, 0, outer.width(), outer.height());
+}
+
+void FrmMain::frmMain_Form_Unload()
+{
+    m_notepad->saveNotes();
+}
+
+void FrmMain::setOuterSizeTwips(int width, int height)
+{
+    // Sizes are the window's outer size: frame, title bar and menu bar included.
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    const QSize inner = Twips::size(width, height) - frameExtra;
+    setFixedSize(inner);
+}
+
+void FrmMain::frmMain_mnuMax_Click()
+{
+    switch (intSizeMode) {
+    case 1: {
+        intSizeMode = 2;
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        const QSize s = modeOuterSizeTwips(2);
+        setOuterSizeTwips(s.width(), s.height());
+        break;
+    }
+    case 2:
+        intSizeMode = 3;
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        setWindowState(windowState() | Qt::WindowMaximized);
+        break;
+    case 3: {
+        intSizeMode = 1;
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        const QSize s = modeOuterSizeTwips(1);
+        setOuterSizeTwips(s.width(), s.height());
+        break;
+    }
+    }
+}
+
+void FrmMain::frmMain_mnuBrowser_Click()
+{
+    FrmBrowser *browser = Forms::showBrowser();
+    browser->browser()->Navigate(Endpoints::current().homePageUrl());
+}
+
+void FrmMain::frmMain_mnuAbout_Click()
+{
+    Forms::showAbout();
+}
+
+void FrmMain::frmMain_mnuQuit_Click()
+{
+    m_notepad->saveNotes();
+    Forms::endProgram();
+}
+
+void FrmMain::frmMain_mnuScreenshot_Click() {}
+
+// ---- World switching -----------------------------------------------------------------------
+
+void FrmMain::frmMain_cmdWorld_Click(int index)
+{
+    const Endpoints endpoints = Endpoints::current();
+    // Fetched at every selection, before anything else; only the PC entry uses the body.
+    const FetchResult pcworld = iNetPC->OpenURL(endpoints.pcworldFileUrl());
+
+    const std::optional<WorldEntry> entry = WorldCatalogue::lookup(index);
+    if (!entry)
+        return;
+
+    QString hostLabel = QString::fromLatin1(entry->hostLabel);
+    if (entry->isPc()) {
+        // The label comes from a server: only a label of the catalogue's own form may become
+        // part of a host name. Anything else leaves the current world as it is.
+        const QString label = pcworld.text().trimmed();
+        if (!pcworld.ok || !WorldCatalogue::isHostLabel(label)) {
+            Notice::show(
+                cmdWorld.value(index),
+                pcworld.ok
+                    ? tr("The Pest Control world is not known right now.")
+                    : tr("The Pest Control world could not be looked up: %1").arg(pcworld.error));
+            return;
+        }
+        hostLabel = label;
+    }
+
+    setWindowTitle(QLatin1String(TitlePrefix) + entry->titleText());
+    wbClient->Navigate(endpoints.gamePageUrl(hostLabel));
+    restartClock();
+}
+
+void FrmMain::frmMain_cmdClose_Click()
+{
+    wbClient->Navigate(Endpoints::current().homePageUrl());
+    stopAndZeroClock();
+    setWindowTitle(QLatin1String(IdleCaption));
+}
+
+void FrmMain::frmMain_wbClient_BeforeNavigate2(const QString &url, bool, bool *cancel)
+{
+    if (url == Endpoints::current().blockedPageUrl())
+        *cancel = true;
+}
+
+// ---- Time-in-world clock -------------------------------------------------------------------
+
+void FrmMain::frmMain_tmrWorld_Timer()
+{
+    ClockCounters now;
+    now.days = lblDays->text();
+    now.hours = lblHours->text();
+    now.minutes = lblMinutes->text();
+    now.seconds = lblSeconds->text();
+    const ClockCounters next = WorldClock::tick(now);
+    lblSeconds->setText(next.seconds);
+    lblMinutes->setText(next.minutes);
+    lblHours->setText(next.hours);
+    lblDays->setText(next.days);
+}
+
+void FrmMain::frmMain_cmdPause_Click()
+{
+    if (cmdPause->text() == QLatin1String("P")) {
+        cmdPause->setText(QStringLiteral("R"));
+        tmrWorld->stop();
+    } else {
+        cmdPause->setText(QStringLiteral("P"));
+        tmrWorld->start();
+    }
+}
+
+void FrmMain::frmMain_cmdReset_Click()
+{
+    restartClock();
+}
+
+void FrmMain::restartClock()
+{
+    stopAndZeroClock();
+    tmrWorld->start();
+}
+
+void FrmMain::stopAndZeroClock()
+{
+    tmrWorld->stop();
+    for (QLabel *label : {lblDays, lblHours, lblMinutes, lblSeconds})
+        label->setText(QStringLiteral("0"));
+}

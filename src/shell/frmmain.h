@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+
+class ChatPage;
+class MediaPlayerPage;
+class NotepadPage;
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class StatLookupPage;
+class TabControl;
+class UrlFetcher;
+class WebBrowser;
+
+// The main window: the game view, the world buttons, the time-in-world clock, the tools, the menu.
+class FrmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static const char *const IdleCaption;
+    static const char *const TitlePrefix;
+
+    explicit FrmMain(QWidget *parent = nullptr);
+
+    int sizeMode() const { return intSizeMode; }
+    // Outer size of each size mode in twips; mode 3 is maximised.
+    static QSize modeOuterSizeTwips(int mode);
+
+public slots:
+    // Window events
+    void frmMain_Form_Load();
+    void frmMain_Form_Resize();
+    void frmMain_Form_Unload();
+    void frmMain_mnuMax_Click();
+    void frmMain_mnuBrowser_Click();
+    void frmMain_mnuAbout_Click();
+    void frmMain_mnuQuit_Click();
+    void frmMain_mnuScreenshot_Click();
+
+    // World switching
+    void frmMain_cmdWorld_Click(int index);
+    void frmMain_cmdClose_Click();
+    void frmMain_wbClient_BeforeNavigate2(const QString &url, bool isMainFrame, bool *cancel);
+
+    // Time-in-world clock
+    void frmMain_tmrWorld_Timer();
+    void frmMain_cmdPause_Click();
+    void frmMain_cmdReset_Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenu();
+    void buildWorldTabs(QWidget *client);
+    void buildClock(QWidget *client);
+    void buildTools(QWidget *client);
+    void restartClock();
+    void stopAndZeroClock();
+    void setOuterSizeTwips(int width, int height);
+
+    QLabel *imgBG;
+    WebBrowser *wbClient;
+    TabControl *ssWorlds;
+    QMap<int, QPushButton *> cmdWorld;
+    TabControl *ssTools;
+    QLabel *lblDays;
+    QLabel *lblHours;
+    QLabel *lblMinutes;
+    QLabel *lblSeconds;
+    QPushButton *cmdPause;
+    QPushButton *cmdReset;
+    QPushButton *cmdClose;
+    QLabel *picSC;
+    QTimer *tmrWorld;
+    UrlFetcher *iNetPC;
+
+    QMenu *mnuFile;
+    QAction *mnuBrowser;
+    QAction *mnuQuit;
+    QAction *mnuScreenshot;
+    QMenu *mnuHelp;
+    QAction *mnuAbout;
+    QAction *mnuMax;
+
+    StatLookupPage *m_statLookup;
+    MediaPlayerPage *m_mediaPlayer;
+    NotepadPage *m_notepad;
+    ChatPage *m_chat;
+
+    qint16 intSizeMode = 0;
+    bool m_loaded = false;
+};

@@ -1,0 +1,16 @@
+#include "shell/modstore.h"
+
+namespace modStore {
+
+QString strVersion;
+QString strNewest;
+
+QString runningVersion()
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(HOPWISE_VERSION_MAJOR)
+        .arg(HOPWISE_VERSION_MINOR)
+        .arg(HOPWISE_VERSION_PATCH);
+}
+
+} // namespace modStore

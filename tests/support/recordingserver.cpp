@@ -1,0 +1,96 @@
+#include "recordingserver.h"
+
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+
+RecordingServer::RecordingServer(QObject *parent)
+    : QObject(parent)
+{
+    m_fallback.status = 404;
+    m_fallback.body = "not found";
+    connect(&m_server, &QTcpServer::newConnection, this, &RecordingServer::onNewConnection);
+    if (!m_server.listen(QHostAddress::LocalHost, 0))
+        qFatal("RecordingServer: cannot listen on 127.0.0.1");
+}
+
+QString RecordingServer::authority() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(port());
+}
+
+void RecordingServer::setResponse(const QByteArray &path, const Response &response)
+{
+    m_responses.insert(path, response);
+}
+
+void RecordingServer::setResponse(const QByteArray &path, const QByteArray &body, int status)
+{
+    Response r;
+    r.body = body;
+    r.status = status;
+    setResponse(path, r);
+}
+
+bool RecordingServer::waitForRequests(int count, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_requests.size() < count && !deadline.hasExpired())
+        QTest::qWait(5);
+    return m_requests.size() >= count;
+}
+
+void RecordingServer::onNewConnection()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            m_buffers.remove(socket);
+            socket->deleteLater();
+        });
+    }
+}
+
+void RecordingServer::onReadyRead(QTcpSocket *socket)
+{
+    QByteArray &buffer = m_buffers[socket];
+    buffer += socket->readAll();
+    const int end = buffer.indexOf("\r\n\r\n");
+    if (end < 0)
+        return;
+    const QList<QByteArray> lines = buffer.left(end).split('\n');
+    buffer.clear();
+
+    Request request;
+    request.line = lines.value(0).trimmed();
+    const QList<QByteArray> parts = request.line.split(' ');
+    request.method = parts.value(0);
+    request.target = parts.value(1);
+    for (int i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        const int colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().toLower() == "host")
+            request.host = line.mid(colon + 1).trimmed();
+    }
+    m_requests.append(request);
+    emit requestReceived(request);
+
+    const Response response =
+        m_handler ? m_handler(request) : m_responses.value(request.path(), m_fallback);
+    if (response.hang)
+        return;
+    auto send = [socket, response] {
+        QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " X\r\n";
+        reply += "Content-Type: " + response.contentType + "\r\n";
+        reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+        reply += "Connection: close\r\n\r\n";
+        reply += response.body;
+        socket->write(reply);
+        socket->disconnectFromHost();
+    };
+    if (response.delayMs > 0)
+        QTimer::singleShot(response.delayMs, socket, send);
+    else
+        send();
+}

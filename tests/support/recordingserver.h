@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+#include <functional>
+
+// A small HTTP/1.x server on 127.0.0.1 that records every request exactly as it arrived (request
+// line and Host header) and answers from a table of canned responses keyed by path.
+class RecordingServer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Request
+    {
+        QByteArray method;
+        QByteArray target; // the request target exactly as sent: path and query
+        QByteArray host;   // the Host header
+        QByteArray line;   // the whole request line
+        QByteArray path() const
+        {
+            return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
+        }
+    };
+    struct Response
+    {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "text/plain";
+        int delayMs = 0;
+        bool hang = false; // never answer
+    };
+
+    explicit RecordingServer(QObject *parent = nullptr);
+
+    quint16 port() const { return m_server.serverPort(); }
+    // "127.0.0.1:<port>"
+    QString authority() const;
+
+    // Answers requests whose path (without the query) is `path`.
+    void setResponse(const QByteArray &path, const Response &response);
+    void setResponse(const QByteArray &path, const QByteArray &body, int status = 200);
+    // Answers every other request; by default 404.
+    void setFallback(const Response &response) { m_fallback = response; }
+    // Computes the response from the request, taking precedence over the table when set.
+    void setHandler(std::function<Response(const Request &)> handler)
+    {
+        m_handler = std::move(handler);
+    }
+
+    QList<Request> requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+    // Waits until at least `count` requests arrived.
+    bool waitForRequests(int count, int timeoutMs = 5000);
+
+signals:
+    void requestReceived(const RecordingServer::Request &request);
+
+private:
+    void onNewConnection();
+    void onReadyRead(QTcpSocket *socket);
+
+    QTcpServer m_server;
+    QHash<QByteArray, Response> m_responses;
+    Response m_fallback;
+    std::function<Response(const Request &)> m_handler;
+    QList<Request> m_requests;
+    QHash<QTcpSocket *, QByteArray> m_buffers;
+};

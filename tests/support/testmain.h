@@ -1,0 +1,18 @@
+#pragma once
+
+#include "shell/appsetup.h"
+
+#include <QApplication>
+#include <QTest>
+
+// Like QTEST_MAIN, with the program's own process set-up (web engine flags, fonts).
+#define HOPWISE_TEST_MAIN(TestObject)                                                              \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        AppSetup::beforeApplication();                                                             \
+        QApplication app(argc, argv);                                                              \
+        AppSetup::afterApplication(app);                                                           \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
