@@ -22,13 +22,21 @@ public:
     // at that point.
     void setSelText(const QString &text);
 
-    // Reads an RTF file into the box, replacing its content. Returns false (and leaves the box as
-    // it was) when the file cannot be read.
+    // Reads an RTF file into the box, replacing its content; a file that is not RTF reads as
+    // plain text. Returns false (and leaves the box as it was) when the file cannot be read.
     bool LoadFile(const QString &path);
-    // Writes the box's whole content as RTF. Returns false when the file cannot be written.
+    // Writes the box's whole content as RTF, atomically: the file is either the new content or
+    // what it was before. Returns false when the file cannot be written.
     bool SaveFile(const QString &path);
+    // Why the last LoadFile or SaveFile failed.
+    QString lastError() const { return m_lastError; }
 
-    // The content as an RTF document, and the content replaced from one.
+    // The content as an RTF document, and the content replaced from one (or from plain text when
+    // the data is not RTF). Only text and character formats are ever read: nothing in the data
+    // can load a resource.
     QByteArray textRTF() const;
     void setTextRTF(const QByteArray &rtf);
+
+private:
+    QString m_lastError;
 };

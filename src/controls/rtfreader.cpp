@@ -1,0 +1,1111 @@
+#include "controls/rtfreader.h"
+
+#include <QColor>
+#include <QHash>
+#include <QStringDecoder>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <climits>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+enum class Dest : quint8
+{
+    Text,
+    Skip,
+    FontTable,
+    ColorTable
+};
+
+// The character format as RTF states it; turned into a QTextCharFormat only when text is emitted
+// so that format changes without text cost nothing.
+struct CharState
+{
+    int font = -1; // number in the font table; -1 is the document's default font
+    int halfPoints = 24;
+    int fg = 0; // colour table index; 0 is automatic
+    int bg = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    bool hidden = false;
+    quint8 valign = 0; // 0 normal, 1 superscript, 2 subscript
+
+    bool operator==(const CharState &o) const
+    {
+        return font == o.font && halfPoints == o.halfPoints && fg == o.fg && bg == o.bg &&
+               bold == o.bold && italic == o.italic && underline == o.underline &&
+               strike == o.strike && hidden == o.hidden && valign == o.valign;
+    }
+    bool operator!=(const CharState &o) const { return !(*this == o); }
+};
+
+size_t qHash(const CharState &s, size_t seed = 0)
+{
+    const int flags = int(s.bold) | int(s.italic) << 1 | int(s.underline) << 2 |
+                      int(s.strike) << 3 | int(s.hidden) << 4 | int(s.valign) << 5;
+    return qHashMulti(seed, s.font, s.halfPoints, s.fg, s.bg, flags);
+}
+
+struct GroupState
+{
+    CharState chr;
+    int uc = 1;
+    Dest dest = Dest::Text;
+};
+
+enum class Kw
+{
+    Unknown,
+    Par,
+    Line,
+    Tab,
+    Cell,
+    Plain,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Strike,
+    Hidden,
+    Font,
+    FontSize,
+    Foreground,
+    Background,
+    Super,
+    Sub,
+    NoSuperSub,
+    Unicode,
+    UnicodeSkip,
+    Bin,
+    Char, // a word that stands for one character
+    DefaultFont,
+    AnsiCodePage,
+    Mac,
+    Pc,
+    Pca,
+    FontCharset,
+    FontCodePage,
+    Red,
+    Green,
+    Blue,
+    FontTable,
+    ColorTable,
+    SkipGroup,
+};
+
+struct KwInfo
+{
+    Kw kw;
+    char16_t ch = 0;
+};
+
+const std::unordered_map<std::string_view, KwInfo> &keywords()
+{
+    static const std::unordered_map<std::string_view, KwInfo> table = [] {
+        std::unordered_map<std::string_view, KwInfo> t;
+        for (auto w : {"par", "page", "sect", "row", "nestrow"})
+            t[w] = {Kw::Par};
+        t["line"] = {Kw::Line};
+        t["tab"] = {Kw::Tab};
+        t["cell"] = {Kw::Cell};
+        t["nestcell"] = {Kw::Cell};
+        t["plain"] = {Kw::Plain};
+        t["b"] = {Kw::Bold};
+        t["i"] = {Kw::Italic};
+        for (auto w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash",
+                       "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash",
+                       "ululdbwave", "ulw", "ulwave"})
+            t[w] = {Kw::Underline};
+        t["ulnone"] = {Kw::UnderlineNone};
+        t["strike"] = {Kw::Strike};
+        t["striked"] = {Kw::Strike};
+        t["v"] = {Kw::Hidden};
+        t["f"] = {Kw::Font};
+        t["fs"] = {Kw::FontSize};
+        t["cf"] = {Kw::Foreground};
+        t["highlight"] = {Kw::Background};
+        t["cb"] = {Kw::Background};
+        t["chcbpat"] = {Kw::Background};
+        t["super"] = {Kw::Super};
+        t["sub"] = {Kw::Sub};
+        t["nosupersub"] = {Kw::NoSuperSub};
+        t["u"] = {Kw::Unicode};
+        t["uc"] = {Kw::UnicodeSkip};
+        t["bin"] = {Kw::Bin};
+        t["emdash"] = {Kw::Char, 0x2014};
+        t["endash"] = {Kw::Char, 0x2013};
+        t["lquote"] = {Kw::Char, 0x2018};
+        t["rquote"] = {Kw::Char, 0x2019};
+        t["ldblquote"] = {Kw::Char, 0x201C};
+        t["rdblquote"] = {Kw::Char, 0x201D};
+        t["bullet"] = {Kw::Char, 0x2022};
+        t["emspace"] = {Kw::Char, 0x2003};
+        t["enspace"] = {Kw::Char, 0x2002};
+        t["qmspace"] = {Kw::Char, 0x2005};
+        t["zwj"] = {Kw::Char, 0x200D};
+        t["zwnj"] = {Kw::Char, 0x200C};
+        t["ltrmark"] = {Kw::Char, 0x200E};
+        t["rtlmark"] = {Kw::Char, 0x200F};
+        t["deff"] = {Kw::DefaultFont};
+        t["ansicpg"] = {Kw::AnsiCodePage};
+        t["mac"] = {Kw::Mac};
+        t["pc"] = {Kw::Pc};
+        t["pca"] = {Kw::Pca};
+        t["fcharset"] = {Kw::FontCharset};
+        t["cpg"] = {Kw::FontCodePage};
+        t["red"] = {Kw::Red};
+        t["green"] = {Kw::Green};
+        t["blue"] = {Kw::Blue};
+        t["fonttbl"] = {Kw::FontTable};
+        t["colortbl"] = {Kw::ColorTable};
+        // Destinations whose content is not text of the document. \pntext stays: it is the
+        // bullet or number a list item shows; \pn, the list's definition, goes, so that
+        // bullets are not doubled.
+        for (auto w : {"info",
+                       "stylesheet",
+                       "pict",
+                       "object",
+                       "objdata",
+                       "header",
+                       "headerl",
+                       "headerr",
+                       "headerf",
+                       "footer",
+                       "footerl",
+                       "footerr",
+                       "footerf",
+                       "fldinst",
+                       "pn",
+                       "listtable",
+                       "listoverridetable",
+                       "revtbl",
+                       "rsidtbl",
+                       "filetbl",
+                       "footnote",
+                       "annotation",
+                       "atnid",
+                       "atnauthor",
+                       "xe",
+                       "tc",
+                       "template",
+                       "userprops",
+                       "shp",
+                       "shppict",
+                       "nonshppict",
+                       "do",
+                       "themedata",
+                       "colorschememapping",
+                       "latentstyles",
+                       "datastore",
+                       "xmlnstbl",
+                       "generator",
+                       "pgdsctbl",
+                       "buptim",
+                       "comment",
+                       "doccomm",
+                       "author",
+                       "operator",
+                       "title",
+                       "subject",
+                       "keywords",
+                       "company",
+                       "category",
+                       "manager",
+                       "hlinkbase",
+                       "creatim",
+                       "revtim",
+                       "printim",
+                       "mmathPr",
+                       "private"})
+            t[w] = {Kw::SkipGroup};
+        return t;
+    }();
+    return table;
+}
+
+constexpr int SymbolCodePage = -2;
+
+int codePageForCharset(int charset)
+{
+    switch (charset) {
+    case 0:
+        return 1252;
+    case 2:
+        return SymbolCodePage;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    }
+    return 0; // the document's own code page
+}
+
+// Only code pages that real RTF uses are looked up, so that a document full of made-up numbers
+// cannot make the reader open one converter after another.
+bool isKnownCodePage(int cp)
+{
+    switch (cp) {
+    case 437:
+    case 850:
+    case 874:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 10000:
+        return true;
+    }
+    return cp >= 1250 && cp <= 1258;
+}
+
+QByteArray codecName(int cp)
+{
+    if (cp == 437 || cp == 850)
+        return "IBM" + QByteArray::number(cp);
+    if (cp == 10000)
+        return "macintosh";
+    return "windows-" + QByteArray::number(cp);
+}
+
+// The Symbol font's letters are Greek; the few other characters that documents use it for
+// (bullets, arithmetic) are mapped too. The rest reads as Latin-1.
+char16_t symbolChar(uchar b)
+{
+    static const char16_t upper[26] = {
+        0x391, 0x392, 0x3A7, 0x394, 0x395, 0x3A6, 0x393, 0x397, 0x399, 0x3D1, 0x39A, 0x39B, 0x39C,
+        0x39D, 0x39F, 0x3A0, 0x398, 0x3A1, 0x3A3, 0x3A4, 0x3A5, 0x3C2, 0x3A9, 0x39E, 0x3A8, 0x396};
+    static const char16_t lower[26] = {
+        0x3B1, 0x3B2, 0x3C7, 0x3B4, 0x3B5, 0x3C6, 0x3B3, 0x3B7, 0x3B9, 0x3D5, 0x3BA, 0x3BB, 0x3BC,
+        0x3BD, 0x3BF, 0x3C0, 0x3B8, 0x3C1, 0x3C3, 0x3C4, 0x3C5, 0x3D6, 0x3C9, 0x3BE, 0x3C8, 0x3B6};
+    if (b >= 'A' && b <= 'Z')
+        return upper[b - 'A'];
+    if (b >= 'a' && b <= 'z')
+        return lower[b - 'a'];
+    switch (b) {
+    case 0xB7:
+        return 0x2022;
+    case 0xA5:
+        return 0x221E;
+    case 0xB1:
+        return 0x00B1;
+    case 0xB4:
+        return 0x00D7;
+    case 0xB8:
+        return 0x00F7;
+    case 0xA3:
+        return 0x2264;
+    case 0xB3:
+        return 0x2265;
+    case 0xB9:
+        return 0x2260;
+    case 0xBB:
+        return 0x2248;
+    case 0xAE:
+        return 0x2192;
+    case 0xAC:
+        return 0x2190;
+    case 0xD6:
+        return 0x221A;
+    }
+    return b;
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Printable ASCII that is text as it stands.
+bool isPlainText(char c)
+{
+    return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}';
+}
+
+class Parser
+{
+public:
+    Parser(const QByteArray &data, QTextCursor &cursor)
+        : m_p(data.constData())
+        , m_end(data.constData() + data.size())
+        , m_cursor(cursor)
+    {
+        m_run.reserve(4096);
+    }
+
+    void run();
+
+private:
+    struct FontInfo
+    {
+        QString name;
+        int codePage = 0;
+    };
+
+    // Tokens
+    void openGroup();
+    bool closeGroup(); // false once the document's outer group has closed
+    void controlWord();
+    void controlSymbol();
+    void word(const KwInfo &info, bool hasParam, int param);
+    void skipBinary(int count);
+    void textByte(uchar b);
+
+    // Emission
+    bool beginEmit();
+    void emitChar(char16_t c);
+    void emitUnicode(int unit);
+    void emitByte(uchar b);
+    void emitAscii(const char *text, qsizetype length);
+    void paragraph();
+    void dropHighSurrogate();
+    void flushBytes();
+    void flushRun();
+    void finish();
+    QString decode(const QByteArray &bytes, int cp);
+    int currentCodePage();
+    QTextCharFormat formatFor(const CharState &state);
+
+    // Tables
+    void commitFontEntry();
+    void commitColor();
+
+    const char *m_p;
+    const char *m_end;
+    QTextCursor &m_cursor;
+
+    GroupState m_st;
+    std::vector<GroupState> m_stack;
+    int m_unsaved = 0; // groups open beyond the saved-state cap
+    int m_skipUnits = 0;
+
+    std::unordered_map<int, FontInfo> m_fonts;
+    int m_defaultFont = 0;
+    int m_ansiCodePage = 1252;
+    quint32 m_fontGeneration = 0;
+    int m_cpFont = INT_MIN;
+    quint32 m_cpGeneration = 0;
+    int m_cpValue = 1252;
+
+    int m_entryFont = -1;
+    int m_entryCharset = -1;
+    int m_entryCodePage = 0;
+    QByteArray m_entryBytes;
+    QString m_entryName;
+
+    std::vector<QColor> m_colors;
+    int m_red = 0;
+    int m_green = 0;
+    int m_blue = 0;
+    bool m_colorSet = false;
+
+    QString m_run;
+    CharState m_runState;
+    QByteArray m_bytes;
+    int m_bytesCodePage = 1252;
+    int m_pendingPars = 0;
+    char16_t m_pendingHigh = 0;
+
+    std::unordered_map<int, QStringDecoder> m_decoders;
+    QHash<CharState, QTextCharFormat> m_formats;
+};
+
+void Parser::run()
+{
+    while (m_p < m_end) {
+        const char c = *m_p;
+        if (c == '{') {
+            ++m_p;
+            openGroup();
+            continue;
+        }
+        if (c == '}') {
+            ++m_p;
+            if (!closeGroup())
+                break;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            ++m_p;
+            continue;
+        }
+        if (m_skipUnits > 0) {
+            // A fallback after \u: one unit is a character, a \'hh or a control word.
+            --m_skipUnits;
+            if (c == '\\') {
+                const GroupState saved = m_st;
+                m_st.dest = Dest::Skip; // parsed for its extent only (a \bin still skips data)
+                ++m_p;
+                if (m_p < m_end && isLetter(*m_p))
+                    controlWord();
+                else
+                    controlSymbol();
+                m_st = saved;
+            } else {
+                ++m_p;
+            }
+            continue;
+        }
+        if (c == '\\') {
+            ++m_p;
+            if (m_p < m_end && isLetter(*m_p))
+                controlWord();
+            else
+                controlSymbol();
+            continue;
+        }
+        if (m_st.dest == Dest::Skip) {
+            while (m_p < m_end && *m_p != '\\' && *m_p != '{' && *m_p != '}')
+                ++m_p;
+            continue;
+        }
+        if (m_st.dest == Dest::Text && isPlainText(c)) {
+            const char *start = m_p;
+            while (m_p < m_end && isPlainText(*m_p))
+                ++m_p;
+            emitAscii(start, m_p - start);
+            continue;
+        }
+        ++m_p;
+        textByte(uchar(c));
+    }
+    finish();
+}
+
+void Parser::openGroup()
+{
+    m_skipUnits = 0;
+    if (m_stack.size() < size_t(RtfReader::MaxSavedGroups))
+        m_stack.push_back(m_st);
+    else
+        ++m_unsaved; // still counted, so the braces stay balanced
+}
+
+bool Parser::closeGroup()
+{
+    m_skipUnits = 0;
+    if (m_unsaved > 0) {
+        --m_unsaved;
+        return true;
+    }
+    if (m_st.dest == Dest::FontTable)
+        commitFontEntry();
+    if (m_stack.empty())
+        return false;
+    m_st = m_stack.back();
+    m_stack.pop_back();
+    // Text after the document's outer group (CR LF, a NUL, junk) is not part of it.
+    return !m_stack.empty();
+}
+
+void Parser::controlWord()
+{
+    const char *start = m_p;
+    while (m_p < m_end && isLetter(*m_p))
+        ++m_p;
+    const qsizetype length = m_p - start;
+
+    bool negative = false;
+    if (m_p + 1 < m_end && *m_p == '-' && isDigit(m_p[1])) {
+        negative = true;
+        ++m_p;
+    }
+    bool hasParam = false;
+    qint64 value = 0;
+    while (m_p < m_end && isDigit(*m_p)) {
+        hasParam = true;
+        // Saturates: a number of hundreds of digits is still read to its end.
+        if (value < INT_MAX)
+            value = qMin<qint64>(value * 10 + (*m_p - '0'), INT_MAX);
+        ++m_p;
+    }
+    if (m_p < m_end && *m_p == ' ')
+        ++m_p;
+    const int param = int(negative ? -value : value);
+
+    if (length > RtfReader::MaxControlWordLength)
+        return;
+    const std::string_view name(start, size_t(length));
+    const auto &table = keywords();
+    const auto it = table.find(name);
+    word(it == table.end() ? KwInfo{Kw::Unknown} : it->second, hasParam, param);
+}
+
+void Parser::controlSymbol()
+{
+    if (m_p >= m_end)
+        return;
+    const char c = *m_p++;
+    switch (c) {
+    case '\'': {
+        const int hi = m_p < m_end ? hexValue(m_p[0]) : -1;
+        const int lo = m_p + 1 < m_end ? hexValue(m_p[1]) : -1;
+        // Bad hex: the \' is dropped and what follows reads as it stands.
+        if (hi >= 0 && lo >= 0) {
+            m_p += 2;
+            textByte(uchar(hi * 16 + lo));
+        }
+        return;
+    }
+    case '*':
+        m_st.dest = Dest::Skip;
+        return;
+    case '\r':
+    case '\n':
+        if (m_st.dest == Dest::Text)
+            paragraph();
+        return;
+    case '\\':
+    case '{':
+    case '}':
+        if (m_st.dest == Dest::Text)
+            emitChar(char16_t(c));
+        else
+            textByte(uchar(c));
+        return;
+    case '~':
+        if (m_st.dest == Dest::Text)
+            emitChar(0x00A0);
+        return;
+    case '-':
+        if (m_st.dest == Dest::Text)
+            emitChar(0x00AD);
+        return;
+    case '_':
+        if (m_st.dest == Dest::Text)
+            emitChar(0x2011);
+        return;
+    case '\t':
+        if (m_st.dest == Dest::Text)
+            emitChar(u'\t');
+        return;
+    }
+}
+
+void Parser::word(const KwInfo &info, bool hasParam, int param)
+{
+    const bool on = !hasParam || param != 0;
+    if (info.kw == Kw::Bin) {
+        skipBinary(hasParam ? param : 0);
+        return;
+    }
+    if (m_st.dest == Dest::Skip)
+        return;
+
+    switch (info.kw) {
+    case Kw::FontTable:
+        m_st.dest = Dest::FontTable;
+        m_entryFont = -1;
+        return;
+    case Kw::ColorTable:
+        m_st.dest = Dest::ColorTable;
+        m_colorSet = false;
+        return;
+    case Kw::SkipGroup:
+        m_st.dest = Dest::Skip;
+        return;
+    case Kw::DefaultFont:
+        m_defaultFont = param;
+        ++m_fontGeneration;
+        m_formats.clear();
+        return;
+    case Kw::AnsiCodePage:
+        m_ansiCodePage = isKnownCodePage(param) ? param : 1252;
+        ++m_fontGeneration;
+        return;
+    case Kw::Mac:
+        m_ansiCodePage = 10000;
+        ++m_fontGeneration;
+        return;
+    case Kw::Pc:
+        m_ansiCodePage = 437;
+        ++m_fontGeneration;
+        return;
+    case Kw::Pca:
+        m_ansiCodePage = 850;
+        ++m_fontGeneration;
+        return;
+    case Kw::UnicodeSkip:
+        m_st.uc = qMax(0, param);
+        return;
+    default:
+        break;
+    }
+
+    if (m_st.dest == Dest::FontTable) {
+        switch (info.kw) {
+        case Kw::Font:
+            commitFontEntry();
+            m_entryFont = param;
+            m_entryCharset = -1;
+            m_entryCodePage = 0;
+            m_entryBytes.clear();
+            m_entryName.clear();
+            break;
+        case Kw::FontCharset:
+            m_entryCharset = param;
+            break;
+        case Kw::FontCodePage:
+            m_entryCodePage = isKnownCodePage(param) ? param : 0;
+            break;
+        case Kw::Unicode:
+            if (m_entryFont >= 0 && m_entryName.size() < RtfReader::MaxFontNameLength) {
+                const int unit = param < 0 ? param + 65536 : param;
+                if (unit >= 0x20 && unit <= 0xFFFF) {
+                    m_entryName +=
+                        decode(m_entryBytes, m_entryCodePage ? m_entryCodePage
+                                                             : codePageForCharset(m_entryCharset));
+                    m_entryBytes.clear();
+                    m_entryName += QChar(char16_t(unit));
+                }
+            }
+            m_skipUnits = m_st.uc;
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+
+    if (m_st.dest == Dest::ColorTable) {
+        const int component = qBound(0, param, 255);
+        switch (info.kw) {
+        case Kw::Red:
+            m_red = component;
+            m_colorSet = true;
+            break;
+        case Kw::Green:
+            m_green = component;
+            m_colorSet = true;
+            break;
+        case Kw::Blue:
+            m_blue = component;
+            m_colorSet = true;
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+
+    CharState &chr = m_st.chr;
+    switch (info.kw) {
+    case Kw::Par:
+        paragraph();
+        break;
+    case Kw::Line:
+        emitChar(QChar::LineSeparator);
+        break;
+    case Kw::Tab:
+    case Kw::Cell:
+        emitChar(u'\t');
+        break;
+    case Kw::Char:
+        emitChar(info.ch);
+        break;
+    case Kw::Plain:
+        chr = CharState();
+        break;
+    case Kw::Bold:
+        chr.bold = on;
+        break;
+    case Kw::Italic:
+        chr.italic = on;
+        break;
+    case Kw::Underline:
+        chr.underline = on;
+        break;
+    case Kw::UnderlineNone:
+        chr.underline = false;
+        break;
+    case Kw::Strike:
+        chr.strike = on;
+        break;
+    case Kw::Hidden:
+        chr.hidden = on;
+        break;
+    case Kw::Font:
+        chr.font = hasParam ? param : 0;
+        break;
+    case Kw::FontSize:
+        // The rich-text control's own limit is 1638 points.
+        chr.halfPoints = param > 0 ? qMin(param, 3276) : 24;
+        break;
+    case Kw::Foreground:
+        chr.fg = qMax(0, param);
+        break;
+    case Kw::Background:
+        chr.bg = qMax(0, param);
+        break;
+    case Kw::Super:
+        chr.valign = on ? 1 : 0;
+        break;
+    case Kw::Sub:
+        chr.valign = on ? 2 : 0;
+        break;
+    case Kw::NoSuperSub:
+        chr.valign = 0;
+        break;
+    case Kw::Unicode:
+        emitUnicode(param < 0 ? param + 65536 : param);
+        m_skipUnits = m_st.uc;
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::skipBinary(int count)
+{
+    // Raw bytes, braces included, in any destination; never more than what is left.
+    if (count <= 0)
+        return;
+    const qsizetype left = m_end - m_p;
+    m_p += qMin<qsizetype>(count, left);
+}
+
+void Parser::textByte(uchar b)
+{
+    switch (m_st.dest) {
+    case Dest::Text:
+        if (b >= 0x20 || b == '\t')
+            emitByte(b);
+        break;
+    case Dest::FontTable:
+        if (b == ';')
+            commitFontEntry();
+        else if (m_entryFont >= 0 && b >= 0x20 &&
+                 m_entryBytes.size() + m_entryName.size() < RtfReader::MaxFontNameLength)
+            m_entryBytes += char(b);
+        break;
+    case Dest::ColorTable:
+        if (b == ';')
+            commitColor();
+        break;
+    case Dest::Skip:
+        break;
+    }
+}
+
+void Parser::commitFontEntry()
+{
+    if (m_entryFont < 0)
+        return;
+    const int cp = m_entryCodePage ? m_entryCodePage : codePageForCharset(m_entryCharset);
+    QString name = m_entryName + decode(m_entryBytes, cp);
+    name = name.trimmed().left(RtfReader::MaxFontNameLength);
+    const int number = m_entryFont;
+    m_entryFont = -1;
+    m_entryBytes.clear();
+    m_entryName.clear();
+    if (m_fonts.size() >= size_t(RtfReader::MaxFonts) && m_fonts.find(number) == m_fonts.end())
+        return;
+    m_fonts[number] = FontInfo{name, cp};
+    ++m_fontGeneration;
+    m_formats.clear();
+}
+
+void Parser::commitColor()
+{
+    // An entry without components is "automatic" (usually the first one).
+    if (m_colors.size() < size_t(RtfReader::MaxColors))
+        m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+    m_red = m_green = m_blue = 0;
+    m_colorSet = false;
+    m_formats.clear();
+}
+
+int Parser::currentCodePage()
+{
+    const int font = m_st.chr.font < 0 ? m_defaultFont : m_st.chr.font;
+    if (font == m_cpFont && m_cpGeneration == m_fontGeneration)
+        return m_cpValue;
+    m_cpFont = font;
+    m_cpGeneration = m_fontGeneration;
+    auto it = m_fonts.find(font);
+    if (it == m_fonts.end())
+        it = m_fonts.find(m_defaultFont);
+    m_cpValue =
+        it != m_fonts.end() && it->second.codePage != 0 ? it->second.codePage : m_ansiCodePage;
+    return m_cpValue;
+}
+
+QString Parser::decode(const QByteArray &bytes, int cp)
+{
+    if (bytes.isEmpty())
+        return QString();
+    if (cp == 0)
+        cp = m_ansiCodePage;
+    if (cp == SymbolCodePage) {
+        QString out;
+        out.reserve(bytes.size());
+        for (char b : bytes)
+            out += QChar(symbolChar(uchar(b)));
+        return out;
+    }
+    auto it = m_decoders.find(cp);
+    if (it == m_decoders.end()) {
+        QStringDecoder decoder(codecName(cp).constData());
+        if (!decoder.isValid())
+            decoder = QStringDecoder("windows-1252");
+        it = m_decoders.emplace(cp, std::move(decoder)).first;
+    }
+    if (!it->second.isValid()) // no converter at all: keep the bytes readable as Latin-1
+        return QString::fromLatin1(bytes);
+    QString out = it->second.decode(bytes);
+    // A lead byte without its trail byte must not swallow the next run's first byte.
+    it->second.resetState();
+    return out;
+}
+
+bool Parser::beginEmit()
+{
+    if (m_st.dest != Dest::Text || m_st.chr.hidden)
+        return false;
+    if (m_st.chr != m_runState) {
+        flushBytes();
+        dropHighSurrogate();
+        flushRun();
+        m_runState = m_st.chr;
+    }
+    if (m_pendingPars > 0) {
+        flushBytes();
+        dropHighSurrogate();
+        m_run.append(QString(m_pendingPars, QChar::ParagraphSeparator));
+        m_pendingPars = 0;
+    }
+    return true;
+}
+
+void Parser::dropHighSurrogate()
+{
+    if (m_pendingHigh) {
+        m_run += QChar(QChar::ReplacementCharacter);
+        m_pendingHigh = 0;
+    }
+}
+
+void Parser::emitChar(char16_t c)
+{
+    if (!beginEmit())
+        return;
+    flushBytes();
+    dropHighSurrogate();
+    m_run += QChar(c);
+}
+
+void Parser::emitUnicode(int unit)
+{
+    if (unit < 0 || unit > 0xFFFF || !beginEmit())
+        return;
+    flushBytes();
+    const char16_t c = char16_t(unit);
+    if (QChar::isHighSurrogate(c)) {
+        dropHighSurrogate();
+        m_pendingHigh = c;
+        return;
+    }
+    if (QChar::isLowSurrogate(c)) {
+        if (m_pendingHigh) {
+            m_run += QChar(m_pendingHigh);
+            m_run += QChar(c);
+            m_pendingHigh = 0;
+        } else {
+            m_run += QChar(QChar::ReplacementCharacter);
+        }
+        return;
+    }
+    dropHighSurrogate();
+    if (c == QChar::ParagraphSeparator) {
+        paragraph();
+        return;
+    }
+    // Characters that would make the document build blocks, frames or objects, and controls.
+    if ((c < 0x20 && c != u'\t') || c == 0xFFFC || c == 0xFFFE || c == 0xFFFF ||
+        (c >= 0xFDD0 && c <= 0xFDEF))
+        return;
+    m_run += QChar(c);
+}
+
+void Parser::emitByte(uchar b)
+{
+    if (!beginEmit())
+        return;
+    dropHighSurrogate();
+    if (b < 0x80 && m_bytes.isEmpty()) {
+        m_run += QLatin1Char(char(b));
+        return;
+    }
+    const int cp = currentCodePage();
+    if (!m_bytes.isEmpty() && cp != m_bytesCodePage)
+        flushBytes();
+    m_bytesCodePage = cp;
+    m_bytes += char(b);
+}
+
+void Parser::emitAscii(const char *text, qsizetype length)
+{
+    if (!beginEmit())
+        return;
+    if (m_pendingHigh || !m_bytes.isEmpty()) {
+        for (qsizetype i = 0; i < length; ++i)
+            emitByte(uchar(text[i]));
+        return;
+    }
+    m_run.append(QLatin1String(text, length));
+}
+
+void Parser::paragraph()
+{
+    if (m_st.dest != Dest::Text)
+        return;
+    flushBytes();
+    dropHighSurrogate();
+    ++m_pendingPars;
+}
+
+void Parser::flushBytes()
+{
+    if (m_bytes.isEmpty())
+        return;
+    m_run += decode(m_bytes, m_bytesCodePage);
+    m_bytes.clear();
+}
+
+void Parser::flushRun()
+{
+    if (m_run.isEmpty())
+        return;
+    m_cursor.insertText(m_run, formatFor(m_runState));
+    m_run.truncate(0);
+}
+
+void Parser::finish()
+{
+    flushBytes();
+    dropHighSurrogate();
+    // The last paragraph's own \par closes it; it does not open an empty one after it.
+    if (m_pendingPars > 1)
+        m_run.append(QString(m_pendingPars - 1, QChar::ParagraphSeparator));
+    m_pendingPars = 0;
+    flushRun();
+}
+
+QTextCharFormat Parser::formatFor(const CharState &state)
+{
+    const auto cached = m_formats.constFind(state);
+    if (cached != m_formats.constEnd())
+        return cached.value();
+
+    QTextCharFormat format;
+    auto font = m_fonts.find(state.font < 0 ? m_defaultFont : state.font);
+    if (font == m_fonts.end())
+        font = m_fonts.find(m_defaultFont);
+    if (font != m_fonts.end() && !font->second.name.isEmpty())
+        format.setFontFamilies(QStringList{font->second.name});
+    format.setFontPointSize(state.halfPoints / 2.0);
+    format.setFontWeight(state.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(state.italic);
+    format.setFontUnderline(state.underline);
+    format.setFontStrikeOut(state.strike);
+    auto color = [this](int index) {
+        return index > 0 && size_t(index) < m_colors.size() ? m_colors[size_t(index)] : QColor();
+    };
+    if (const QColor fg = color(state.fg); fg.isValid())
+        format.setForeground(fg);
+    if (const QColor bg = color(state.bg); bg.isValid())
+        format.setBackground(bg);
+    if (state.valign == 1)
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (state.valign == 2)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    m_formats.insert(state, format);
+    return format;
+}
+
+} // namespace
+
+bool RtfReader::isRtf(const QByteArray &data)
+{
+    return data.startsWith("{\\rtf");
+}
+
+QString RtfReader::decodePlainText(const QByteArray &data)
+{
+    QByteArray bytes = data;
+    bytes.removeIf([](char c) { return c == '\0'; });
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QStringDecoder("windows-1252").decode(bytes);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+void RtfReader::read(const QByteArray &data, QTextDocument *document)
+{
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    if (isRtf(data)) {
+        Parser parser(data, cursor);
+        parser.run();
+    } else {
+        cursor.insertText(decodePlainText(data));
+    }
+    cursor.endEditBlock();
+    document->setUndoRedoEnabled(undo);
+}
