@@ -46,13 +46,13 @@ bool RichTextBox::LoadFile(const QString &path)
         m_lastError = file.errorString();
         return false;
     }
-    const QByteArray data = file.readAll();
+    const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         m_lastError = file.errorString();
         return false;
     }
     m_lastError.clear();
-    setTextRTF(data);
+    setTextRTF(content);
     return true;
 }
 

@@ -28,7 +28,9 @@ struct CharState
 {
     int font = -1; // number in the font table; -1 is the document's default font
     int halfPoints = 24;
-    int fg = 0; // colour table index; 0 is automatic
+    // Colour table indexes. Text without \cf is automatic, while \cf0 is the first entry: the
+    // older control wrote a real colour there. Background 0 is none.
+    int fg = -1;
     int bg = 0;
     bool bold = false;
     bool italic = false;
@@ -106,6 +108,16 @@ struct KwInfo
     char16_t ch = 0;
 };
 
+// Calls f for each blank-separated word of a string literal.
+template<typename F> void forEachWord(std::string_view words, F f)
+{
+    while (!words.empty()) {
+        const size_t blank = words.find(' ');
+        f(words.substr(0, blank));
+        words = blank == std::string_view::npos ? std::string_view() : words.substr(blank + 1);
+    }
+}
+
 const std::unordered_map<std::string_view, KwInfo> &keywords()
 {
     static const std::unordered_map<std::string_view, KwInfo> table = [] {
@@ -119,10 +131,9 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
         t["plain"] = {Kw::Plain};
         t["b"] = {Kw::Bold};
         t["i"] = {Kw::Italic};
-        for (auto w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash",
-                       "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash",
-                       "ululdbwave", "ulw", "ulwave"})
-            t[w] = {Kw::Underline};
+        forEachWord("ul uld uldash uldashd uldashdd uldb ulhwave ulldash ulth ulthd ulthdash "
+                    "ulthdashd ulthdashdd ulthldash ululdbwave ulw ulwave",
+                    [&t](std::string_view w) { t[w] = {Kw::Underline}; });
         t["ulnone"] = {Kw::UnderlineNone};
         t["strike"] = {Kw::Strike};
         t["striked"] = {Kw::Strike};
@@ -168,63 +179,14 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
         // Destinations whose content is not text of the document. \pntext stays: it is the
         // bullet or number a list item shows; \pn, the list's definition, goes, so that
         // bullets are not doubled.
-        for (auto w : {"info",
-                       "stylesheet",
-                       "pict",
-                       "object",
-                       "objdata",
-                       "header",
-                       "headerl",
-                       "headerr",
-                       "headerf",
-                       "footer",
-                       "footerl",
-                       "footerr",
-                       "footerf",
-                       "fldinst",
-                       "pn",
-                       "listtable",
-                       "listoverridetable",
-                       "revtbl",
-                       "rsidtbl",
-                       "filetbl",
-                       "footnote",
-                       "annotation",
-                       "atnid",
-                       "atnauthor",
-                       "xe",
-                       "tc",
-                       "template",
-                       "userprops",
-                       "shp",
-                       "shppict",
-                       "nonshppict",
-                       "do",
-                       "themedata",
-                       "colorschememapping",
-                       "latentstyles",
-                       "datastore",
-                       "xmlnstbl",
-                       "generator",
-                       "pgdsctbl",
-                       "buptim",
-                       "comment",
-                       "doccomm",
-                       "author",
-                       "operator",
-                       "title",
-                       "subject",
-                       "keywords",
-                       "company",
-                       "category",
-                       "manager",
-                       "hlinkbase",
-                       "creatim",
-                       "revtim",
-                       "printim",
-                       "mmathPr",
-                       "private"})
-            t[w] = {Kw::SkipGroup};
+        forEachWord(
+            "info stylesheet pict object objdata header headerl headerr headerf footer footerl "
+            "footerr footerf fldinst pn listtable listoverridetable revtbl rsidtbl filetbl "
+            "footnote annotation atnid atnauthor xe tc template userprops shp shppict nonshppict "
+            "do themedata colorschememapping latentstyles datastore xmlnstbl generator pgdsctbl "
+            "buptim comment doccomm author operator title subject keywords company category "
+            "manager hlinkbase creatim revtim printim mmathPr private",
+            [&t](std::string_view w) { t[w] = {Kw::SkipGroup}; });
         return t;
     }();
     return table;
@@ -403,6 +365,7 @@ private:
 
     // Emission
     bool beginEmit();
+    void emitPendingPars(int count);
     void emitChar(char16_t c);
     void emitUnicode(int unit);
     void emitByte(uchar b);
@@ -454,6 +417,7 @@ private:
     QByteArray m_bytes;
     int m_bytesCodePage = 1252;
     int m_pendingPars = 0;
+    CharState m_pendingParState;
     char16_t m_pendingHigh = 0;
 
     std::unordered_map<int, QStringDecoder> m_decoders;
@@ -782,7 +746,7 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
         chr.halfPoints = param > 0 ? qMin(param, 3276) : 24;
         break;
     case Kw::Foreground:
-        chr.fg = qMax(0, param);
+        chr.fg = param;
         break;
     case Kw::Background:
         chr.bg = qMax(0, param);
@@ -912,19 +876,26 @@ bool Parser::beginEmit()
 {
     if (m_st.dest != Dest::Text || m_st.chr.hidden)
         return false;
+    if (m_pendingPars > 0)
+        emitPendingPars(m_pendingPars);
     if (m_st.chr != m_runState) {
         flushBytes();
-        dropHighSurrogate();
         flushRun();
         m_runState = m_st.chr;
     }
-    if (m_pendingPars > 0) {
-        flushBytes();
-        dropHighSurrogate();
-        m_run.append(QString(m_pendingPars, QChar::ParagraphSeparator));
-        m_pendingPars = 0;
-    }
     return true;
+}
+
+void Parser::emitPendingPars(int count)
+{
+    // Each paragraph mark keeps the format it was written in: an empty line keeps its size.
+    flushBytes();
+    if (m_pendingParState != m_runState) {
+        flushRun();
+        m_runState = m_pendingParState;
+    }
+    m_run.append(QString(count, QChar::ParagraphSeparator));
+    m_pendingPars = 0;
 }
 
 void Parser::dropHighSurrogate()
@@ -1011,6 +982,9 @@ void Parser::paragraph()
         return;
     flushBytes();
     dropHighSurrogate();
+    if (m_pendingPars > 0 && m_pendingParState != m_st.chr)
+        emitPendingPars(m_pendingPars);
+    m_pendingParState = m_st.chr;
     ++m_pendingPars;
 }
 
@@ -1036,7 +1010,7 @@ void Parser::finish()
     dropHighSurrogate();
     // The last paragraph's own \par closes it; it does not open an empty one after it.
     if (m_pendingPars > 1)
-        m_run.append(QString(m_pendingPars - 1, QChar::ParagraphSeparator));
+        emitPendingPars(m_pendingPars - 1);
     m_pendingPars = 0;
     flushRun();
 }
@@ -1059,11 +1033,11 @@ QTextCharFormat Parser::formatFor(const CharState &state)
     format.setFontUnderline(state.underline);
     format.setFontStrikeOut(state.strike);
     auto color = [this](int index) {
-        return index > 0 && size_t(index) < m_colors.size() ? m_colors[size_t(index)] : QColor();
+        return index >= 0 && size_t(index) < m_colors.size() ? m_colors[size_t(index)] : QColor();
     };
     if (const QColor fg = color(state.fg); fg.isValid())
         format.setForeground(fg);
-    if (const QColor bg = color(state.bg); bg.isValid())
+    if (const QColor bg = color(state.bg); state.bg > 0 && bg.isValid())
         format.setBackground(bg);
     if (state.valign == 1)
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
@@ -1082,14 +1056,18 @@ bool RtfReader::isRtf(const QByteArray &data)
 
 QString RtfReader::decodePlainText(const QByteArray &data)
 {
-    QByteArray bytes = data;
-    bytes.removeIf([](char c) { return c == '\0'; });
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
+    QString text = utf8.decode(data);
     if (utf8.hasError())
-        text = QStringDecoder("windows-1252").decode(bytes);
+        text = QStringDecoder("windows-1252").decode(data);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // Control characters are invisible in the box, and the document's own frame and object
+    // marks must not come from a file.
+    text.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != u'\t' && u != u'\n') || u == 0xFFFC || u == 0xFDD0 || u == 0xFDD1;
+    });
     return text;
 }
 

@@ -23,7 +23,7 @@ public:
     static void read(const QByteArray &data, QTextDocument *document);
 
     // Plain text as a notes file holds it: UTF-8 when the bytes are valid UTF-8, else Windows
-    // code page 1252. Line ends of any platform become '\n'; NUL bytes are dropped.
+    // code page 1252. Line ends of any platform become '\n'; other control characters are dropped.
     static QString decodePlainText(const QByteArray &data);
 
     // Bounds that keep hostile input cheap. Real documents stay far below each of them.
