@@ -51,6 +51,10 @@ bool RichTextBox::LoadFile(const QString &path)
         m_lastError = file.errorString();
         return false;
     }
+    if (!RtfReader::isRtfOrText(content)) {
+        m_lastError = tr("The file is neither rich text nor text");
+        return false;
+    }
     m_lastError.clear();
     setTextRTF(content);
     return true;

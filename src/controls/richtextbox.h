@@ -23,7 +23,8 @@ public:
     void setSelText(const QString &text);
 
     // Reads an RTF file into the box, replacing its content; a file that is not RTF reads as
-    // plain text. Returns false (and leaves the box as it was) when the file cannot be read.
+    // plain text. Returns false (and leaves the box as it was) when the file cannot be read or
+    // holds neither (binary data).
     bool LoadFile(const QString &path);
     // Writes the box's whole content as RTF, atomically: the file is either the new content or
     // what it was before. Returns false when the file cannot be written.

@@ -22,8 +22,14 @@ public:
     // Replaces the document's content with the data: RTF when isRtf(), else plain text.
     static void read(const QByteArray &data, QTextDocument *document);
 
-    // Plain text as a notes file holds it: UTF-8 when the bytes are valid UTF-8, else Windows
-    // code page 1252. Line ends of any platform become '\n'; other control characters are dropped.
+    // True for RTF and for text; false for data with control bytes that text never holds (a
+    // picture or an archive saved under the notes file's name), which must not be read as text
+    // and then written over.
+    static bool isRtfOrText(const QByteArray &data);
+
+    // Plain text as a notes file holds it: UTF-16 with a byte-order mark, UTF-8 when the bytes
+    // are valid UTF-8, else Windows code page 1252. Line ends of any platform become '\n'; other
+    // control characters are dropped.
     static QString decodePlainText(const QByteArray &data);
 
     // Bounds that keep hostile input cheap. Real documents stay far below each of them.

@@ -1,11 +1,96 @@
 #include "tools/notepadpage.h"
 
+#include "controls/notice.h"
+#include "controls/richtextbox.h"
+#include "controls/twips.h"
+#include "shell/programdir.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 NotepadPage::NotepadPage(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("pageNotepad"));
+
+    rtfNotes = new RichTextBox(this);
+    rtfNotes->setObjectName(QStringLiteral("rtfNotes"));
+    rtfNotes->setAccessibleName(tr("Notes"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(8.25);
+    rtfNotes->setFont(font);
+    rtfNotes->document()->setDefaultFont(font);
+    Twips::place(rtfNotes, 120, 480, 11535, 2055);
 }
 
-void NotepadPage::loadNotes() {}
+QString NotepadPage::notesFilePath()
+{
+    return ProgramDir::file(QStringLiteral("notes.doc"));
+}
 
-void NotepadPage::saveNotes() {}
+void NotepadPage::loadNotes()
+{
+    m_path = notesFilePath();
+    m_unreadablePath.clear();
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink()) {
+        // First start: an empty box, and the first save creates the file.
+        rtfNotes->clear();
+        return;
+    }
+    if (rtfNotes->LoadFile(m_path))
+        return;
+
+    // The player's only copy of the notes must not be written over by an empty box: it is moved
+    // aside at the next save, which then writes a fresh file.
+    m_unreadablePath = m_path;
+    rtfNotes->clear();
+    tell(tr("Your notes file %1 could not be read (%2). It will be kept as %3 when the notes are "
+            "next saved.")
+             .arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError(),
+                  QFileInfo(asideName(m_path)).fileName()));
+}
+
+void NotepadPage::saveNotes()
+{
+    if (m_path.isEmpty())
+        m_path = notesFilePath();
+
+    if (!m_unreadablePath.isEmpty()) {
+        const QFileInfo info(m_unreadablePath);
+        if (info.exists() || info.isSymLink()) {
+            const QString aside = asideName(m_unreadablePath);
+            // QDir::rename moves folders as well as files.
+            if (!QDir().rename(m_unreadablePath, aside)) {
+                tell(tr("Your notes were not saved: the unreadable notes file %1 could not be "
+                        "moved aside.")
+                         .arg(QDir::toNativeSeparators(m_unreadablePath)));
+                return;
+            }
+        }
+        m_unreadablePath.clear();
+    }
+
+    if (!rtfNotes->SaveFile(m_path)) {
+        tell(tr("Your notes could not be saved to %1: %2")
+                 .arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError()));
+    }
+}
+
+QString NotepadPage::asideName(const QString &path)
+{
+    const QString base = path + QStringLiteral(".unreadable");
+    QString candidate = base;
+    for (int n = 2; QFileInfo(candidate).exists() || QFileInfo(candidate).isSymLink(); ++n)
+        candidate = base + QLatin1Char('-') + QString::number(n);
+    return candidate;
+}
+
+void NotepadPage::tell(const QString &text)
+{
+    // The page may be a hidden tab: the message goes under the nearest thing on screen.
+    QWidget *anchor = rtfNotes;
+    while (anchor->parentWidget() && !anchor->isVisible())
+        anchor = anchor->parentWidget();
+    Notice::show(anchor, text);
+}

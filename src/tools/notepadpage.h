@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
+
+class RichTextBox;
 
 // The "Notepad" page of the main window's tools tab control. Controls are placed in twips relative
 // to the tab control, which this page covers.
@@ -13,4 +16,16 @@ public:
     // rtfNotes reads the notes file; rtfNotes writes the notes file.
     void loadNotes();
     void saveNotes();
+
+    RichTextBox *notesBox() const { return rtfNotes; }
+    // The notes file: "notes.doc" in the program directory.
+    static QString notesFilePath();
+
+private:
+    void tell(const QString &text);
+    static QString asideName(const QString &path);
+
+    RichTextBox *rtfNotes;
+    QString m_path;           // the file the notes were loaded from
+    QString m_unreadablePath; // a notes file that could not be read, moved aside before a save
 };

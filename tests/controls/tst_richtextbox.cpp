@@ -67,6 +67,11 @@ void TestRichTextBox::loadFile_data()
                                       << QStringLiteral("Café notes\nsecond line\n");
     QTest::newRow("plain windows text")
         << QByteArray("Caf\xe9 \x80 5\rold mac line") << QStringLiteral("Café € 5\nold mac line");
+    QTest::newRow("windows unicode text") << QByteArray("\xff\xfe"
+                                                        "C\0a\0f\0\xe9\0 \0=\x04\r\0\n\0",
+                                                        18)
+                                          << QStringLiteral("Café н\n");
+    QTest::newRow("text with an end-of-file mark") << QByteArray("old text\x1a") << "old text";
     QTest::newRow("empty file") << QByteArray() << QString();
 }
 
@@ -93,6 +98,9 @@ void TestRichTextBox::missingFileLeavesTheBoxAlone()
     QVERIFY(!box.LoadFile(dir.filePath(QStringLiteral("nothing.doc"))));
     QVERIFY(!box.lastError().isEmpty());
     QVERIFY(!box.LoadFile(dir.path())); // a folder is not a file
+    const QString binary = dir.filePath(QStringLiteral("picture.doc"));
+    QVERIFY(writeFile(binary, QByteArray("GIF89a\x01\0\x01\0\0\0\0;", 14)));
+    QVERIFY(!box.LoadFile(binary));
     QCOMPARE(box.text(), QStringLiteral("kept"));
 }
 
