@@ -122,6 +122,7 @@ void Parlane::onReadyRead()
 {
     if (!m_socket)
         return;
+    // At most ReadChunkBytes: the socket's buffer is bounded, the rest waits in the kernel.
     m_reader.append(m_socket->readAll());
     processLines();
 }
