@@ -56,6 +56,7 @@ private slots:
     void historyGrowsByOnePerLookup_data();
     void historyGrowsByOnePerLookup();
     void otherKeysStartNothing();
+    void typedNameIsNotCompleted();
     void experienceToolTipShowsPlainText();
     void combatLevelAfterLookup_data();
     void combatLevelAfterLookup();
@@ -363,6 +364,23 @@ void TestStatLookup::otherKeysStartNothing()
     QCOMPARE(m_relay->requests().size(), 2);
     QCOMPARE(edit->text(), QStringLiteral("Zezima"));
     QCOMPARE(combo()->count(), 1);
+}
+
+void TestStatLookup::typedNameIsNotCompleted()
+{
+    // The history offers names to pick, never a longer name in place of the one typed.
+    answer("1", "2");
+    combo()->setEditText(QStringLiteral("Zezima"));
+    lookupByButton();
+    m_relay->clearRequests();
+    QLineEdit *edit = combo()->lineEdit();
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("zez"));
+    lookupByEnter();
+    QCOMPARE(m_relay->requests().size(), 2);
+    QCOMPARE(m_relay->requests()[0].target, QByteArray("/highscores.php?name=zez"));
+    QCOMPARE(combo()->itemText(1), QStringLiteral("zez"));
+    QCOMPARE(edit->text(), QStringLiteral("zez"));
 }
 
 void TestStatLookup::experienceToolTipShowsPlainText()
