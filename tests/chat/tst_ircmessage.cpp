@@ -8,6 +8,12 @@
 
 namespace {
 
+// Bytes of a literal that may hold NULs.
+template<std::size_t N> QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
 bool validUtf8(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -153,8 +159,8 @@ void TestIrcMessage::parseNeverKeepsBreaks_data()
     QTest::newRow("tags only") << QByteArray("@a=b") << false;
     QTest::newRow("colon only") << QByteArray(":") << false;
     QTest::newRow("lone CR inside") << QByteArray(":a!b@c PRIVMSG #x :one\rQUIT") << true;
-    QTest::newRow("NUL inside") << QByteArray(":a!b@c PRIVMSG #x\0y :t\0ext", 28) << true;
-    QTest::newRow("NUL in command") << QByteArray("PR\0IVMSG", 8) << true;
+    QTest::newRow("NUL inside") << bytes(":a!b@c PRIVMSG #x\0y :t\0ext") << true;
+    QTest::newRow("NUL in command") << bytes("PR\0IVMSG") << true;
 }
 
 void TestIrcMessage::parseNeverKeepsBreaks()
@@ -469,7 +475,7 @@ void TestIrcMessage::hostileBytes()
     // Random lines from a fixed seed, through the reader and the parser, with every byte value
     // and the characters that matter to the protocol over-represented.
     QRandomGenerator random(20240607);
-    const QByteArray special(":!@ \r\n\0\x01#\xc3\xe2\xf0\x80\xbf", 16);
+    const QByteArray special = bytes(":!@ \r\n\0\x01#\xc3\xe2\xf0\x80\xbf");
     IrcLineReader reader;
     int parsed = 0;
     for (int round = 0; round < 3000; ++round) {
