@@ -1,8 +1,127 @@
 #include "web/frmabout.h"
 
+#include "controls/richtextbox.h"
+#include "controls/twips.h"
+#include "shell/desktop.h"
+#include "shell/endpoints.h"
+#include "shell/urlfetcher.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+// Client area at design, in twips.
+constexpr int ClientWidth = 4950;
+constexpr int ClientHeight = 3135;
+
+} // namespace
+
 FrmAbout::FrmAbout(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About HopWise"));
+    // A fixed tool window: a small title bar with a close box only, and no taskbar entry.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(Twips::size(ClientWidth, ClientHeight));
+
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSizeF(8.25);
+    QFont tahomaBold = tahoma;
+    tahomaBold.setBold(true);
+
+    imgBG = new QLabel(this);
+    imgBG->setObjectName(QStringLiteral("imgBG"));
+    imgBG->setScaledContents(true);
+    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/about-backdrop.jpg")));
+    imgBG->setGeometry(rect());
+
+    Label1 = new QLabel(
+        tr("HopWise was created by Quillon to help users change worlds in Runescape."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setWordWrap(true);
+    Label1->setFont(tahoma);
+    Twips::place(Label1, 120, 120, 4695, 495);
+
+    Label2 = new QLabel(tr("Special Thanks To:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setFont(tahomaBold);
+    Twips::place(Label2, 120, 840, 2295, 255);
+
+    rtfThanks = new RichTextBox(this);
+    rtfThanks->setObjectName(QStringLiteral("rtfThanks"));
+    rtfThanks->setAccessibleName(tr("Special thanks"));
+    rtfThanks->setReadOnly(true);
+    rtfThanks->setFont(tahoma);
+    Twips::place(rtfThanks, 120, 1080, 4695, 1455);
+
+    cmdClose = new QPushButton(tr("Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    Twips::place(cmdClose, 120, 2640, 975, 375);
+
+    cmdVelmora = new QPushButton(tr("Velmora"), this);
+    cmdVelmora->setObjectName(QStringLiteral("cmdVelmora"));
+    Twips::place(cmdVelmora, 3840, 2640, 975, 375);
+
+    iNet = new UrlFetcher(this);
+    iNet->setObjectName(QStringLiteral("iNet"));
+    // The credits are a small document; a larger answer is refused rather than read.
+    iNet->setMaxBodyBytes(1024 * 1024);
+
+    connect(cmdClose, &QPushButton::clicked, this, &FrmAbout::frmAbout_cmdClose_Click);
+    connect(cmdVelmora, &QPushButton::clicked, this, &FrmAbout::frmAbout_cmdVelmora_Click);
+}
+
+void FrmAbout::setVisible(bool visible)
+{
+    // Loaded anew each time it opens after a close; showing it while open brings nothing new.
+    // The fetch blocks, so the box appears once the load step has ended.
+    if (visible && !isVisible())
+        frmAbout_Form_Load();
+    QWidget::setVisible(visible);
+}
+
+void FrmAbout::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The frame's size is known only once the window is on screen.
+    stretchBackdrop();
+}
+
+void FrmAbout::stretchBackdrop()
+{
+    const QSize outer = frameGeometry().size();
+    imgBG->resize(outer.width(), imgBG->height());
+    imgBG->resize(imgBG->width(), outer.height());
+    imgBG->lower();
+}
+
+void FrmAbout::frmAbout_Form_Load()
+{
+    // Every step ignores its own failure; the next one still runs.
+    stretchBackdrop();
+
+    const FetchResult credits = iNet->OpenURL(Endpoints::current().creditsUrl());
+    if (credits.ok)
+        strThanks = credits.body;
+
+    // Built through the text cursor only: nothing in the document can load a resource.
+    rtfThanks->setTextRTF(strThanks);
+}
+
+void FrmAbout::frmAbout_cmdClose_Click()
+{
+    // Hidden, not destroyed: the window object and what it fetched live on for the run.
+    close();
+}
+
+void FrmAbout::frmAbout_cmdVelmora_Click()
+{
+    // The user's own browser, through the desktop's URL handler; HopWise does not wait for it.
+    Desktop::openUrl(QUrl(Endpoints::current().velmoraFrontPageUrl()));
 }
