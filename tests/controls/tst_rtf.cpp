@@ -171,6 +171,8 @@ void build(Sample sample, QTextDocument &doc)
         c.insertText(QStringLiteral("Café costs 5 €, № 7"), fmt({}));
         c.insertBlock();
         c.insertText(QStringLiteral("Привет, 中文, 日本語, 한국어, ελληνικά, עברית"), fmt({"b"}));
+        c.insertText(QStringLiteral(" in a font named outside ASCII"),
+                     fmt({}, QStringLiteral("微软雅黑 {Ж}"), 9));
         c.insertBlock();
         c.insertText(
             QStringLiteral(
