@@ -74,11 +74,13 @@ void MediaControl::setCommand(const QString &command)
         if (!m_openFile.isEmpty())
             m_player->play();
     } else if (c == QLatin1String("pause")) {
-        m_player->pause();
+        if (!m_openFile.isEmpty())
+            m_player->pause();
     } else if (c == QLatin1String("stop")) {
         m_player->stop();
     }
     updateButtons();
+    emit commandDone(c);
 }
 
 bool MediaControl::isPlaying() const

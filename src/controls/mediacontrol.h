@@ -26,6 +26,10 @@ public:
     bool isPlaying() const;
     QMediaPlayer *player() const { return m_player; }
 
+signals:
+    // Each command, after it has been carried out, in the order given.
+    void commandDone(const QString &command);
+
 private:
     void updateButtons();
 

@@ -13,6 +13,7 @@
 #include "stats/statlookuppage.h"
 #include "tools/mediaplayerpage.h"
 #include "tools/notepadpage.h"
+#include "tools/screenshot.h"
 #include "web/frmbrowser.h"
 #include "worlds/worldcatalogue.h"
 #include "worlds/worldclock.h"
@@ -348,7 +349,12 @@ void FrmMain::frmMain_mnuQuit_Click()
     Forms::endProgram();
 }
 
-void FrmMain::frmMain_mnuScreenshot_Click() {}
+void FrmMain::frmMain_mnuScreenshot_Click()
+{
+    const ScreenshotResult shot = takeScreenshot(this, picSC, ProgramDir::path());
+    if (!shot.ok())
+        Notice::show(menuBar(), shot.error);
+}
 
 // ---- World switching -----------------------------------------------------------------------
 

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class QDate;
+class QLabel;
+class QLocale;
+class QTime;
+class QWidget;
+
+// "MMM DD YY " + "H MM SS" + ".png": the locale's abbreviated month, day and year as two digits,
+// the hour of the 24-hour clock without a leading zero, minutes and seconds as two digits.
+QString screenshotFileName(const QDate &date, const QTime &time, const QLocale &locale);
+
+// The name to try for the attempt-th shot that wants fileName (attempt 1 is the name itself):
+// " (2)", " (3)" ... go before the ".png", so an earlier shot is never overwritten.
+QString screenshotCandidateName(const QString &fileName, int attempt);
+
+struct ScreenshotResult
+{
+    QString path;  // the file written, when it worked
+    QString error; // what went wrong, for the player, when it did not
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Takes a picture of the whole screen that `window` is on, passes it through the clipboard as
+// the desktop's Print Screen key would, keeps it in `picture` and saves it as a PNG file in
+// programDir + "/screenshots/" (created when missing). Lets pending events run once, in the
+// middle. Never throws and never ends the program: a failure comes back in the result.
+ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString &programDir);
