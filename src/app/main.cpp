@@ -1,5 +1,5 @@
 #include "shell/appsetup.h"
-#include "shell/frmmain.h"
+#include "shell/frmsplash.h"
 
 #include <QApplication>
 
@@ -9,7 +9,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     AppSetup::afterApplication(app);
 
-    FrmMain main;
-    main.show();
+    // The splash checks for a newer version and hands over to the update prompt or the main
+    // window; the program ends with its last window.
+    FrmSplash::start();
     return app.exec();
 }

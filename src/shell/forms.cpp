@@ -1,10 +1,13 @@
 #include "shell/forms.h"
 
+#include "shell/frmmain.h"
+#include "shell/startuptrace.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"
 
 #include <QApplication>
 #include <QPointer>
+#include <QWebEngineView>
 #include <QWidget>
 
 namespace Forms {
@@ -13,6 +16,7 @@ namespace {
 
 QPointer<FrmBrowser> g_browser;
 QPointer<FrmAbout> g_about;
+QPointer<FrmMain> g_main;
 bool g_ending = false;
 
 } // namespace
@@ -48,6 +52,31 @@ FrmAbout *about()
     return g_about;
 }
 
+FrmMain *preloadMain()
+{
+    if (!g_main) {
+        g_main = new FrmMain;
+        StartupTrace::markFirstPaint(g_main, "main-shown");
+        StartupTrace::markFirstLoad(g_main->findChild<QWebEngineView *>(QStringLiteral("wbClient")),
+                                    "home-loaded");
+    }
+    return g_main;
+}
+
+FrmMain *showMain()
+{
+    preloadMain();
+    g_main->show();
+    g_main->raise();
+    g_main->activateWindow();
+    return g_main;
+}
+
+FrmMain *mainWindow()
+{
+    return g_main;
+}
+
 void endProgram()
 {
     g_ending = true;
@@ -69,6 +98,7 @@ void resetForTesting()
     g_ending = false;
     delete g_browser;
     delete g_about;
+    delete g_main;
 }
 
 } // namespace Forms

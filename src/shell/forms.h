@@ -2,6 +2,7 @@
 
 class FrmAbout;
 class FrmBrowser;
+class FrmMain;
 
 // The program's secondary windows. Each is modeless and independent of the main window.
 namespace Forms {
@@ -13,6 +14,12 @@ FrmBrowser *browser();
 // Shows the About box, loading it (and fetching the credits) when it is not on screen.
 FrmAbout *showAbout();
 FrmAbout *about();
+
+// The main window is built ahead, hidden, while the splash is up (the web view takes long to
+// build); showing it then runs its load step. showMain builds it when nobody did.
+FrmMain *preloadMain();
+FrmMain *showMain();
+FrmMain *mainWindow();
 
 // Ends the program at once: every window closes and no window's unload step runs.
 void endProgram();

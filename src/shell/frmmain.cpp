@@ -58,6 +58,12 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, 
 
 } // namespace
 
+QSize FrmMain::innerSizeForOuter(const QSize &outer, const QMargins &frame)
+{
+    return QSize(qMax(0, outer.width() - frame.left() - frame.right()),
+                 qMax(0, outer.height() - frame.top() - frame.bottom()));
+}
+
 QSize FrmMain::modeOuterSizeTwips(int mode)
 {
     switch (mode) {
@@ -117,8 +123,10 @@ FrmMain::FrmMain(QWidget *parent)
 
     buildMenu();
 
-    // The design's client area; the load step sets the start size mode once frame sizes are known.
-    resize(Twips::size(ClientWidth, ClientHeight) + QSize(0, menuBar()->sizeHint().height()));
+    // The start size is the design's client area below the menu bar; the size modes set outer
+    // sizes. With the usual frame and bar sizes the two agree.
+    setFixedSize(Twips::size(ClientWidth, ClientHeight) + QSize(0, menuBar()->sizeHint().height()));
+    centreOnScreen();
 }
 
 void FrmMain::buildMenu()
@@ -250,9 +258,18 @@ void FrmMain::showEvent(QShowEvent *event)
     }
 }
 
+void FrmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager's frame is known only once it has wrapped the window; it announces it
+    // by moving the window.
+    applyOuterSize();
+}
+
 void FrmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    applyOuterSize();
     frmMain_Form_Resize();
 }
 
@@ -277,13 +294,6 @@ void FrmMain::frmMain_Form_Load()
     m_notepad->loadNotes();
 
     intSizeMode = 1;
-    setOuterSizeTwips(modeOuterSizeTwips(1).width(), modeOuterSizeTwips(1).height());
-    // Centred on the screen, as the window's design places it.
-    if (QScreen *screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
 }
 
 void FrmMain::frmMain_Form_Resize()
@@ -296,14 +306,45 @@ void FrmMain::frmMain_Form_Resize()
 void FrmMain::frmMain_Form_Unload()
 {
     m_notepad->saveNotes();
+    emit formUnloaded();
 }
 
 void FrmMain::setOuterSizeTwips(int width, int height)
 {
-    // Sizes are the window's outer size: frame, title bar and menu bar included.
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    const QSize inner = Twips::size(width, height) - frameExtra;
-    setFixedSize(inner);
+    m_outerTwips = QSize(width, height);
+    applyOuterSize();
+}
+
+void FrmMain::applyOuterSize()
+{
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const bool frameChanged = frame != m_frame;
+    m_frame = frame;
+    if (m_outerTwips.isValid() && !isMaximized()) {
+        // Sizes are the window's outer size: frame, title bar and menu bar included. The frame
+        // is the window manager's, so the size is set again whenever the frame changes.
+        const QSize wanted =
+            innerSizeForOuter(Twips::size(m_outerTwips.width(), m_outerTwips.height()), frame);
+        if (size() != wanted || minimumSize() != wanted || maximumSize() != wanted)
+            setFixedSize(wanted);
+    }
+    if (frameChanged && !m_centred && !frame.isNull()) {
+        // Centred once the frame is known, so that the whole window, frame included, is centred.
+        m_centred = true;
+        centreOnScreen();
+    }
+}
+
+void FrmMain::centreOnScreen()
+{
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 void FrmMain::frmMain_mnuMax_Click()
@@ -318,6 +359,7 @@ void FrmMain::frmMain_mnuMax_Click()
     }
     case 2:
         intSizeMode = 3;
+        m_outerTwips = QSize();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         setWindowState(windowState() | Qt::WindowMaximized);

@@ -29,6 +29,9 @@ public:
     int sizeMode() const { return intSizeMode; }
     // Outer size of each size mode in twips; mode 3 is maximised.
     static QSize modeOuterSizeTwips(int mode);
+    // The size to give the window (menu bar and client area) for an outer size in pixels, given
+    // the frame the window manager puts around it.
+    static QSize innerSizeForOuter(const QSize &outer, const QMargins &frame);
 
 public slots:
     // Window events
@@ -51,8 +54,13 @@ public slots:
     void frmMain_cmdPause_Click();
     void frmMain_cmdReset_Click();
 
+signals:
+    // The unload step has run: the window was closed, not ended by "Quit".
+    void formUnloaded();
+
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -64,6 +72,8 @@ private:
     void restartClock();
     void stopAndZeroClock();
     void setOuterSizeTwips(int width, int height);
+    void applyOuterSize();
+    void centreOnScreen();
 
     QLabel *imgBG;
     WebBrowser *wbClient;
@@ -96,4 +106,10 @@ private:
 
     qint16 intSizeMode = 0;
     bool m_loaded = false;
+    // The outer size asked for by the last size mode, kept to set again whenever the window
+    // manager's frame turns out different from when it was set; invalid while maximised or at
+    // the start size, which is a client size.
+    QSize m_outerTwips;
+    QMargins m_frame;
+    bool m_centred = false;
 };

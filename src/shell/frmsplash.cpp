@@ -1,0 +1,143 @@
+#include "shell/frmsplash.h"
+
+#include "controls/twips.h"
+#include "shell/endpoints.h"
+#include "shell/forms.h"
+#include "shell/frmupdate.h"
+#include "shell/modstore.h"
+#include "shell/startuptrace.h"
+#include "shell/urlfetcher.h"
+#include "shell/versioncheck.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr int ClientWidth = 4725;
+constexpr int ClientHeight = 1005;
+
+} // namespace
+
+FrmSplash::FrmSplash(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("HopWise"));
+    setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
+    setFixedSize(Twips::size(ClientWidth, ClientHeight));
+
+    imgBG = new QLabel(this);
+    imgBG->setObjectName(QStringLiteral("imgBG"));
+    imgBG->setScaledContents(true);
+    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/splash-backdrop.gif")));
+    Twips::place(imgBG, 0, 0, ClientWidth, ClientHeight);
+
+    Label1 = new QLabel(QStringLiteral("HopWise"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    QFont title(QStringLiteral("Tahoma"));
+    title.setPointSizeF(21.75);
+    title.setBold(true);
+    Label1->setFont(title);
+    Twips::place(Label1, 120, 120, 4455, 615);
+
+    lblVersion = new QLabel(QStringLiteral("Version: 0.0.0"), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setTextFormat(Qt::PlainText);
+    Twips::place(lblVersion, 120, 600, 4455, 255);
+
+    for (QLabel *label : {Label1, lblVersion})
+        label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+
+    iNetVersion = new UrlFetcher(this);
+    iNetVersion->setObjectName(QStringLiteral("iNetVersion"));
+
+    tmrSplash = new QTimer(this);
+    tmrSplash->setObjectName(QStringLiteral("tmrSplash"));
+    tmrSplash->setInterval(TickMs);
+    connect(tmrSplash, &QTimer::timeout, this, &FrmSplash::frmSplash_tmrSplash_Timer);
+
+    if (QScreen *screen = this->screen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+FrmSplash *FrmSplash::start()
+{
+    auto *splash = new FrmSplash;
+    splash->frmSplash_Form_Load();
+    if (splash->isUnloaded())
+        return nullptr;
+    StartupTrace::markFirstPaint(splash, "splash-shown");
+    splash->show();
+    return splash;
+}
+
+void FrmSplash::frmSplash_Form_Load()
+{
+    modStore::strVersion = modStore::runningVersion();
+    lblVersion->setText(QStringLiteral("Version:") + modStore::strVersion);
+
+    // Blocks before any window is on screen. A failed fetch leaves nothing to compare, which
+    // counts as "not newer": the program starts as usual.
+    const FetchResult body = iNetVersion->OpenURL(Endpoints::current().versionFileUrl());
+    modStore::strNewest = body.ok ? body.text() : QString();
+
+    if (VersionCheck::isNewer(modStore::strNewest, modStore::strVersion)) {
+        auto *prompt = new FrmUpdate;
+        prompt->show();
+        unload();
+        return;
+    }
+    // Started only now: the fetch above runs a local event loop, and a tick during it would
+    // hand over to the main window before the check had decided.
+    tmrSplash->start();
+}
+
+void FrmSplash::frmSplash_tmrSplash_Timer()
+{
+    StartupTrace::mark("splash-tick");
+    unload();
+    Forms::showMain();
+}
+
+void FrmSplash::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    raise();
+}
+
+void FrmSplash::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        // The splash is on screen: build the main window now, so that the tick only has to show
+        // it. Queued so that this paint reaches the screen first.
+        QTimer::singleShot(0, this, [] { Forms::preloadMain(); });
+    }
+}
+
+void FrmSplash::closeEvent(QCloseEvent *event)
+{
+    // It cannot be dismissed early; only its own tick, or the end of the program, closes it.
+    if (m_unloaded || Forms::isEnding())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void FrmSplash::unload()
+{
+    m_unloaded = true;
+    tmrSplash->stop();
+    close();
+}

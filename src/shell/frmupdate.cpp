@@ -1,0 +1,92 @@
+#include "shell/frmupdate.h"
+
+#include "controls/twips.h"
+#include "shell/desktop.h"
+#include "shell/endpoints.h"
+#include "shell/forms.h"
+#include "shell/modstore.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+
+constexpr int ClientWidth = 2775;
+constexpr int ClientHeight = 1215;
+
+QLabel *makeLabel(QWidget *parent, const char *name, int left, int top)
+{
+    auto *label = new QLabel(QStringLiteral("Your Version: "), parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    Twips::place(label, left, top, 2415, 255);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, int left)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    Twips::place(button, left, 720, 975, 375);
+    return button;
+}
+
+} // namespace
+
+FrmUpdate::FrmUpdate(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmUpdate"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // A fixed dialog frame: title and close box, no minimise or maximise, no resizing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Update HopWise"));
+    setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
+    setFixedSize(Twips::size(ClientWidth, ClientHeight));
+
+    imgBG = new QLabel(this);
+    imgBG->setObjectName(QStringLiteral("imgBG"));
+    imgBG->setScaledContents(true);
+    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/update-backdrop.jpg")));
+
+    lblVersion = makeLabel(this, "lblVersion", 120, 120);
+    lblNewest = makeLabel(this, "lblNewest", 120, 360);
+    cmdUpdate = makeButton(this, "cmdUpdate", tr("Update"), 120);
+    cmdLater = makeButton(this, "cmdLater", tr("Later"), 1680);
+    connect(cmdUpdate, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdUpdate_Click);
+    connect(cmdLater, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdLater_Click);
+
+    if (QScreen *screen = this->screen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    frmUpdate_Form_Load();
+}
+
+void FrmUpdate::frmUpdate_Form_Load()
+{
+    const QSize outer = frameGeometry().size();
+    imgBG->setGeometry(0, 0, outer.width(), outer.height());
+    lblVersion->setText(QStringLiteral("Your Version: ") + modStore::strVersion);
+    // Only a well-formed version gets this far, so the text shown is a version number.
+    lblNewest->setText(QStringLiteral("Newest Version: ") + modStore::strNewest.trimmed());
+}
+
+void FrmUpdate::frmUpdate_cmdUpdate_Click()
+{
+    // The user's browser fetches the installer; HopWise does not wait for it.
+    Desktop::openUrl(QUrl(Endpoints::current().installerUrl()));
+    Forms::endProgram();
+}
+
+void FrmUpdate::frmUpdate_cmdLater_Click()
+{
+    close();
+    Forms::showMain();
+}

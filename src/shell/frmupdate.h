@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// The update prompt: offers the newer version the version check found.
+class FrmUpdate : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FrmUpdate(QWidget *parent = nullptr);
+
+public slots:
+    void frmUpdate_Form_Load();
+    void frmUpdate_cmdUpdate_Click();
+    void frmUpdate_cmdLater_Click();
+
+private:
+    QLabel *imgBG;
+    QLabel *lblVersion;
+    QLabel *lblNewest;
+    QPushButton *cmdUpdate;
+    QPushButton *cmdLater;
+};
