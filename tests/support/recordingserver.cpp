@@ -15,6 +15,15 @@ RecordingServer::RecordingServer(QObject *parent)
         qFatal("RecordingServer: cannot listen on 127.0.0.1");
 }
 
+RecordingServer::~RecordingServer()
+{
+    // A client such as a web view may still hold a connection when the test ends: the server
+    // closes it on the way out, and its handlers must not run on a half-destroyed recorder.
+    const auto sockets = m_server.findChildren<QTcpSocket *>();
+    for (QTcpSocket *socket : sockets)
+        socket->disconnect(this);
+}
+
 QString RecordingServer::authority() const
 {
     return QStringLiteral("127.0.0.1:%1").arg(port());

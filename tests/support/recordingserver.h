@@ -36,6 +36,7 @@ public:
     };
 
     explicit RecordingServer(QObject *parent = nullptr);
+    ~RecordingServer() override;
 
     quint16 port() const { return m_server.serverPort(); }
     // "127.0.0.1:<port>"
