@@ -115,6 +115,7 @@ void TestStatLookup::gridCaptions()
         if (qobject_cast<ChangeLabel *>(l))
             continue;
         captions << l->text();
+        QVERIFY2(QFontInfo(l->font()).bold(), qPrintable(l->text()));
         QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(),
                  qPrintable(l->text()));
     }
