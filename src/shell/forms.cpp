@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QThread>
 #include <QWebEngineView>
 #include <QWidget>
 
@@ -85,7 +86,10 @@ void endProgram()
         if (w->isVisible())
             w->close();
     }
-    QCoreApplication::exit(0);
+    // Only a running event loop can be left; exit() without one would make every later local
+    // loop (a blocking fetch) return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 bool isEnding()
