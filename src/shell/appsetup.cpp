@@ -22,6 +22,8 @@ void beforeApplication()
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QCoreApplication::setApplicationName(QStringLiteral("hopwise"));
+    // Wayland compositors find the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(HOPWISE_APP_ID));
 }
 
 void afterApplication(QApplication &app)

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# check-package.sh <build dir> <version>
+# Builds the Debian package from the build with CPack into a temporary folder and checks its
+# control fields: dependencies found by dpkg-shlibdeps plus the run-time pieces it cannot see,
+# and the files with their places and owners.
+set -euo pipefail
+build=$1 version=$2
+
+out=$(mktemp -d "${TMPDIR:-/tmp}/hopwise-package.XXXXXX")
+trap 'rm -rf "$out"' EXIT
+status=0
+fail() {
+  echo "FAIL: $*" >&2
+  status=1
+}
+
+if ! log=$(cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" 2>&1); then
+  echo "$log" >&2
+  fail "cpack"
+  exit 1
+fi
+debs=("$out"/hopwise_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { fail "no single hopwise_*.deb in: $(ls "$out")"; exit 1; }
+deb=${debs[0]}
+field() { dpkg-deb -f "$deb" "$1"; }
+
+[ "$(field Package)" = hopwise ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version), the project is $version"
+[ "$(field Section)" = games ] || fail "Section: $(field Section)"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+
+# One package name a line, without the version constraints.
+names() { tr ',' '\n' | sed 's/^ *//; s/[ (].*//' | sort -u; }
+depends=$(field Depends | names)
+# Linked libraries (seen by dpkg-shlibdeps) and what is loaded at run time (declared by us).
+for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 \
+  libqt6webenginecore6 libqt6webenginewidgets6 libqt6multimedia6 \
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good libqt6webenginecore6-bin xdg-utils; do
+  grep -qx "$need" <<<"$depends" || fail "Depends lacks $need: $(field Depends)"
+done
+# Build-only packages must not be pulled onto a player's machine.
+if grep -E -- '-dev$|^qt6-httpserver|^libqt6httpserver|^libqt6test' <<<"$depends"; then
+  fail "Depends has build or test packages"
+fi
+grep -qx fonts-wine <<<"$(field Recommends | names)" || fail "Recommends lacks fonts-wine: $(field Recommends)"
+
+# The description: a summary line, then at least one paragraph for the player.
+description=$(field Description)
+[ "$(wc -l <<<"$description")" -ge 3 ] || fail "Description is one line: $description"
+grep -qi runescape <<<"$description" || fail "Description does not say what it is for"
+
+# Files: every one under /usr, owned by root, the program executable.
+listing=$(dpkg-deb -c "$deb")
+grep -vq ' root/root ' <<<"$listing" && fail "files not owned by root: $(grep -v ' root/root ' <<<"$listing")"
+grep -E -- ' \./' <<<"$listing" | grep -Ev ' \./(usr/)?$| \./usr/' && fail "files outside /usr"
+grep -Eq -- '^-rwxr-xr-x .* \./usr/bin/hopwise$' <<<"$listing" || fail "no executable ./usr/bin/hopwise"
+for f in ./usr/share/applications/net.quillon.HopWise.desktop ./usr/share/metainfo/net.quillon.HopWise.metainfo.xml \
+  ./usr/share/icons/hicolor/256x256/apps/hopwise.png; do
+  grep -q -- " $f$" <<<"$listing" || fail "no $f"
+done
+# Debug information stays out of a player's download.
+dpkg-deb -x "$deb" "$out/root"
+if readelf -S "$out/root/usr/bin/hopwise" | grep -q '\.debug_info'; then
+  fail "usr/bin/hopwise is not stripped"
+fi
+
+[ $status -eq 0 ] && echo "$(basename "$deb"): $(field Depends)"
+exit $status
