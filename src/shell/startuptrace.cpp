@@ -29,8 +29,10 @@ protected:
     {
         // The first widget of the window painted means the window is exposed; its backing store
         // reaches the screen right after. Which widget paints first depends on what covers what.
-        if (e->type() == QEvent::Paint && object->isWidgetType() &&
+        if (!m_done && e->type() == QEvent::Paint && object->isWidgetType() &&
             static_cast<QWidget *>(object)->window() == m_window) {
+            // The filter may still see the other widgets of the same paint pass.
+            m_done = true;
             mark(m_event);
             qApp->removeEventFilter(this);
             deleteLater();
@@ -41,6 +43,7 @@ protected:
 private:
     QWidget *m_window;
     const char *m_event;
+    bool m_done = false;
 };
 
 } // namespace
