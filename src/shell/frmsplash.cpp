@@ -41,10 +41,6 @@ FrmSplash::FrmSplash(QWidget *parent)
     Label1 = new QLabel(QStringLiteral("HopWise"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
-    QFont title(QStringLiteral("Tahoma"));
-    title.setPointSizeF(21.75);
-    title.setBold(true);
-    Label1->setFont(title);
     Twips::place(Label1, 120, 120, 4455, 615);
 
     lblVersion = new QLabel(QStringLiteral("Version: 0.0.0"), this);
@@ -52,8 +48,15 @@ FrmSplash::FrmSplash(QWidget *parent)
     lblVersion->setTextFormat(Qt::PlainText);
     Twips::place(lblVersion, 120, 600, 4455, 255);
 
-    for (QLabel *label : {Label1, lblVersion})
-        label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    for (QLabel *label : {Label1, lblVersion}) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(pal);
+    }
+    QFont title(QStringLiteral("Tahoma"));
+    title.setPointSizeF(21.75);
+    title.setBold(true);
+    Label1->setFont(title);
 
     iNetVersion = new UrlFetcher(this);
     iNetVersion->setObjectName(QStringLiteral("iNetVersion"));

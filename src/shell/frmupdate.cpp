@@ -21,7 +21,9 @@ QLabel *makeLabel(QWidget *parent, const char *name, int left, int top)
     auto *label = new QLabel(QStringLiteral("Your Version: "), parent);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
-    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(pal);
     Twips::place(label, left, top, 2415, 255);
     return label;
 }

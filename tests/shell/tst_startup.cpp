@@ -177,8 +177,10 @@ void TstStartup::nothingNewerShowsSplashThenMain()
     QCOMPARE(modStore::strVersion, QStringLiteral("1.0.2"));
     auto *lblVersion = splash->findChild<QLabel *>(QStringLiteral("lblVersion"));
     QCOMPARE(lblVersion->text(), QStringLiteral("Version:1.0.2"));
-    QCOMPARE(splash->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
-             QStringLiteral("HopWise"));
+    auto *label1 = splash->findChild<QLabel *>(QStringLiteral("Label1"));
+    QCOMPARE(label1->text(), QStringLiteral("HopWise"));
+    QVERIFY2(label1->fontInfo().bold(), qPrintable(label1->fontInfo().family()));
+    QCOMPARE(label1->fontInfo().pointSizeF(), 21.75);
     QVERIFY(!visibleWindow("frmUpdate"));
     QVERIFY(!visibleWindow("frmMain"));
     if (status != 0)
