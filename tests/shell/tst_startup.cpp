@@ -330,10 +330,12 @@ void TstStartup::updateEndsTheRealProgram()
     const QString window = QString::fromLatin1(search.readAllStandardOutput()).trimmed();
     QVERIFY2(!window.isEmpty(), "the update prompt did not come up");
 
-    // The centre of "Update": 120 + 975/2 across, 720 + 375/2 down, in twips.
+    // The centre of "Update": 120 + 975/2 across, 720 + 375/2 down, in twips. Raised first, as
+    // other tests' windows may share the display.
+    const QString id = window.section(QLatin1Char('\n'), 0, 0);
     QProcess click;
-    click.start(xdotool, {"mousemove", "--window", window.section(QLatin1Char('\n'), 0, 0), "40",
-                          "60", "click", "1"});
+    click.start(xdotool,
+                {"windowraise", id, "mousemove", "--window", id, "40", "60", "click", "1"});
     QVERIFY(click.waitForFinished(10000));
 
     QVERIFY2(program.waitForFinished(15000), "the program did not end after Update");
