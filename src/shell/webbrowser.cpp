@@ -1,6 +1,7 @@
 #include "shell/webbrowser.h"
 
 #include <QUrl>
+#include <QWebEngineSettings>
 
 bool WebBrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
@@ -22,6 +23,8 @@ WebBrowser::WebBrowser(QWidget *parent)
     , m_page(new WebBrowserPage(this))
 {
     setPage(m_page);
+    // Nothing in HopWise shows a page's icon; don't fetch it.
+    m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     connect(m_page, &WebBrowserPage::BeforeNavigate2, this, &WebBrowser::BeforeNavigate2,
             Qt::DirectConnection);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
@@ -29,7 +32,7 @@ WebBrowser::WebBrowser(QWidget *parent)
 
 void WebBrowser::Navigate(const QString &url)
 {
-    setUrl(QUrl::fromUserInput(url));
+    load(QUrl::fromUserInput(url));
 }
 
 QString WebBrowser::LocationName() const
