@@ -1,6 +1,7 @@
 #include "controls/mediacontrol.h"
 
 #include <QAudioOutput>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMediaPlayer>
@@ -66,7 +67,8 @@ void MediaControl::setCommand(const QString &command)
         m_openFile.clear();
         if (QFileInfo(m_fileName).isFile()) {
             m_openFile = m_fileName;
-            m_player->setSource(QUrl::fromLocalFile(m_fileName));
+            // A file in the root folder comes as "//name", which a URL would take for a host.
+            m_player->setSource(QUrl::fromLocalFile(QDir::cleanPath(m_fileName)));
         } else {
             m_player->setSource(QUrl());
         }
