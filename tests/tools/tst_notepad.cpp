@@ -1,22 +1,19 @@
 // The "Notepad" page: the notes file read at start and written at exit and on "Quit", through
-// the real main window, and what happens to a notes file that cannot be read.
+// the real main window, and what happens to a notes file that cannot be read or written.
 
 #include "testmain.h"
 
 #include "controls/richtextbox.h"
 #include "controls/rtfreader.h"
-#include "controls/twips.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
 #include "tools/notepadpage.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
 
 #include <memory>
@@ -35,25 +32,25 @@ bool writeFile(const QString &path, const QByteArray &data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
-QTextCharFormat formatAt(RichTextBox *box, int position)
-{
-    QTextCursor c(box->document());
-    c.setPosition(position);
-    c.setPosition(position + 1, QTextCursor::KeepAnchor);
-    return c.charFormat();
-}
-
-void applyFormat(RichTextBox *box, int from, int to, const QTextCharFormat &format)
+QTextCursor span(RichTextBox *box, int from, int to)
 {
     QTextCursor c(box->document());
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
-    c.mergeCharFormat(format);
+    return c;
+}
+
+// The notes as a fresh page reads them.
+QString notesAsLoaded()
+{
+    NotepadPage page;
+    page.loadNotes();
+    return page.notesBox()->text();
 }
 
 QString noticeText(QWidget *w)
 {
-    auto *label = w->window()->findChild<QLabel *>(QStringLiteral("notice"));
+    auto *label = w->findChild<QLabel *>(QStringLiteral("notice"));
     return label && label->isVisible() ? label->text() : QString();
 }
 
@@ -65,22 +62,16 @@ class TestNotepad : public QObject
 
 private slots:
     void init();
-    void cleanup();
-
-    void pageLayout();
-    void missingFileStartsEmptyAndFirstSaveCreatesIt();
-    void loadsWhatIsThere_data();
-    void loadsWhatIsThere();
+    void firstSaveCreatesTheFile_data();
+    void firstSaveCreatesTheFile();
+    void plainTextLoadsAndFailedSaveIsTold();
     void unreadableFileIsKeptAside_data();
     void unreadableFileIsKeptAside();
-    void saveFailureIsToldAndNothingEnds();
-    void unwritableProgramDirUsesTheDataFolder();
-    void notesSurviveClosingTheMainWindow();
-    void notesSurviveQuit();
+    void notesSurviveTheMainWindow_data();
+    void notesSurviveTheMainWindow();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QTemporaryDir> m_data;
+    std::unique_ptr<QTemporaryDir> m_dir, m_data;
     QString notesPath() const { return m_dir->filePath(QStringLiteral("notes.doc")); }
 };
 
@@ -95,95 +86,68 @@ void TestNotepad::init()
     Forms::resetForTesting();
 }
 
-void TestNotepad::cleanup()
+void TestNotepad::firstSaveCreatesTheFile_data()
 {
-    Forms::resetForTesting();
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        w->close();
+    QTest::addColumn<bool>("programDirWritable");
+    QTest::newRow("in the program folder") << true;
+    QTest::newRow("per user when the program folder cannot hold files") << false;
 }
 
-void TestNotepad::pageLayout()
+void TestNotepad::firstSaveCreatesTheFile()
 {
-    NotepadPage page;
-    auto *box = page.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
-    QVERIFY(box);
-    QCOMPARE(box->geometry(), Twips::rect(120, 480, 11535, 2055));
-    QCOMPARE(box->font().family(), QStringLiteral("Tahoma"));
-    QCOMPARE(box->font().pointSizeF(), 8.25);
-    QVERIFY(!box->isReadOnly());
-}
-
-void TestNotepad::missingFileStartsEmptyAndFirstSaveCreatesIt()
-{
+    QFETCH(bool, programDirWritable);
+    QString folder = m_dir->path();
+    if (!programDirWritable) {
+        const QString notAFolder = m_dir->filePath(QStringLiteral("hopwise-binary"));
+        QVERIFY(writeFile(notAFolder, "x"));
+        qputenv("HOPWISE_PROGRAM_DIR", notAFolder.toUtf8());
+        folder = m_data->filePath(QStringLiteral("hopwise"));
+    }
     NotepadPage page;
     page.show();
     page.loadNotes();
     QVERIFY(page.notesBox()->text().isEmpty());
     QVERIFY(noticeText(&page).isEmpty());
-    QVERIFY(!QFile::exists(notesPath()));
 
     page.notesBox()->setSelText(QStringLiteral("first notes"));
     page.saveNotes();
-    QVERIFY(RtfReader::isRtf(readFile(notesPath())));
-    QCOMPARE(QDir(m_dir->path())
-                 .entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
+    // Written through a temporary file that is gone afterwards.
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("notes.doc")});
+    QCOMPARE(notesAsLoaded(), QStringLiteral("first notes"));
 }
 
-void TestNotepad::loadsWhatIsThere_data()
+void TestNotepad::plainTextLoadsAndFailedSaveIsTold()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("firstWordBold");
-    QTest::newRow("notes of the old control")
-        << QByteArray("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss"
-                      "\\fcharset0 MS Sans Serif;}}\r\n\\viewkind4\\uc1\\pard\\f0\\fs17 \\b Meet"
-                      "\\b0  at the north bank at 9.\\par\r\nBring 3 ropes\\par\r\n}\r\n") +
-               '\0'
-        << QStringLiteral("Meet at the north bank at 9.\nBring 3 ropes") << true;
-    QTest::newRow("text that is not rtf")
-        << QByteArray("Meet at the bank\r\n{not rtf}\r\n")
-        << QStringLiteral("Meet at the bank\n{not rtf}\n") << false;
-}
-
-void TestNotepad::loadsWhatIsThere()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, expected);
-    QFETCH(bool, firstWordBold);
-    QVERIFY(writeFile(notesPath(), content));
+    const QString text = QStringLiteral("Meet at the bank\n{not rtf}\n");
+    QVERIFY(writeFile(notesPath(), "Meet at the bank\r\n{not rtf}\r\n"));
     NotepadPage page;
+    page.show();
     page.loadNotes();
-    QCOMPARE(page.notesBox()->text(), expected);
-    QCOMPARE(formatAt(page.notesBox(), 0).fontWeight() >= QFont::DemiBold, firstWordBold);
-
-    // Saved again, the notes are rich text holding the same text, nothing added.
+    QCOMPARE(page.notesBox()->text(), text);
     page.saveNotes();
-    NotepadPage again;
-    again.loadNotes();
-    QCOMPARE(again.notesBox()->text(), expected);
     QVERIFY(RtfReader::isRtf(readFile(notesPath())));
+    QCOMPARE(notesAsLoaded(), text);
+
+    QVERIFY(m_dir->remove()); // the program folder vanished meanwhile
+    page.saveNotes();
+    QVERIFY(noticeText(&page).contains(QStringLiteral("could not be saved")));
+    QCOMPARE(page.notesBox()->text(), text);
 }
 
 void TestNotepad::unreadableFileIsKeptAside_data()
 {
-    QTest::addColumn<bool>("folder");
-    QTest::newRow("binary data under the name") << false;
-    QTest::newRow("a folder under the name") << true;
+    QTest::addColumn<QString>("inside");
+    QTest::newRow("binary data under the name") << "";
+    QTest::newRow("a folder under the name") << "/inside.bin";
 }
 
 void TestNotepad::unreadableFileIsKeptAside()
 {
-    QFETCH(bool, folder);
-    const QByteArray binary =
-        QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(64, '\x01');
-    if (folder) {
-        QVERIFY(QDir().mkpath(notesPath()));
-        QVERIFY(writeFile(notesPath() + QStringLiteral("/inside.txt"), "kept"));
-    } else {
-        QVERIFY(writeFile(notesPath(), binary));
-    }
+    QFETCH(QString, inside);
+    const QByteArray binary = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(64, 1);
+    QVERIFY(inside.isEmpty() || QDir().mkpath(notesPath()));
+    QVERIFY(writeFile(notesPath() + inside, binary));
     // An older aside file is not replaced either.
     QVERIFY(writeFile(notesPath() + QStringLiteral(".unreadable"), "older"));
 
@@ -191,130 +155,57 @@ void TestNotepad::unreadableFileIsKeptAside()
     page.show();
     page.loadNotes();
     QVERIFY(page.notesBox()->text().isEmpty());
-    const QString told = noticeText(&page);
-    QVERIFY2(told.contains(QStringLiteral("notes.doc.unreadable-2")), qPrintable(told));
-
+    QVERIFY(noticeText(&page).contains(QStringLiteral("notes.doc.unreadable-2")));
     page.notesBox()->setSelText(QStringLiteral("fresh notes"));
     page.saveNotes();
-    const QString aside = notesPath() + QStringLiteral(".unreadable-2");
-    if (folder)
-        QCOMPARE(readFile(aside + QStringLiteral("/inside.txt")), QByteArray("kept"));
-    else
-        QCOMPARE(readFile(aside), binary);
+    QCOMPARE(readFile(notesPath() + QStringLiteral(".unreadable-2") + inside), binary);
     QCOMPARE(readFile(notesPath() + QStringLiteral(".unreadable")), QByteArray("older"));
-    QVERIFY(QFileInfo(notesPath()).isFile());
 
     // Later saves write the fresh file in place; nothing more is moved.
-    page.notesBox()->setSelText(QStringLiteral(" and more"));
     page.saveNotes();
     QVERIFY(!QFile::exists(notesPath() + QStringLiteral(".unreadable-3")));
-    NotepadPage again;
-    again.loadNotes();
-    QCOMPARE(again.notesBox()->text(), QStringLiteral("fresh notes and more"));
+    QCOMPARE(notesAsLoaded(), QStringLiteral("fresh notes"));
 }
 
-void TestNotepad::saveFailureIsToldAndNothingEnds()
+void TestNotepad::notesSurviveTheMainWindow_data()
 {
-    NotepadPage page;
-    page.show();
-    page.loadNotes();
-    page.notesBox()->setSelText(QStringLiteral("typed"));
-    QVERIFY(m_dir->remove()); // the program folder vanished meanwhile
-    page.saveNotes();
-    QVERIFY(noticeText(&page).contains(QStringLiteral("could not be saved")));
-    QCOMPARE(page.notesBox()->text(), QStringLiteral("typed"));
+    QTest::addColumn<bool>("quit");
+    QTest::newRow("main window closed") << false;
+    QTest::newRow("Quit") << true;
 }
 
-void TestNotepad::unwritableProgramDirUsesTheDataFolder()
+void TestNotepad::notesSurviveTheMainWindow()
 {
-    // A program folder that cannot hold files (here: not a folder at all).
-    const QString notAFolder = m_dir->filePath(QStringLiteral("hopwise-binary"));
-    QVERIFY(writeFile(notAFolder, "x"));
-    qputenv("HOPWISE_PROGRAM_DIR", notAFolder.toUtf8());
-
-    NotepadPage page;
-    page.loadNotes();
-    page.notesBox()->setSelText(QStringLiteral("kept per user"));
-    page.saveNotes();
-    const QString perUser = m_data->filePath(QStringLiteral("hopwise/notes.doc"));
-    QVERIFY2(QFile::exists(perUser), qPrintable(NotepadPage::notesFilePath()));
-
-    NotepadPage again;
-    again.loadNotes();
-    QCOMPARE(again.notesBox()->text(), QStringLiteral("kept per user"));
-}
-
-void TestNotepad::notesSurviveClosingTheMainWindow()
-{
+    QFETCH(bool, quit);
     auto first = std::make_unique<FrmMain>();
     first->show();
     auto *box = first->findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
-    QVERIFY(box);
     box->setFocus();
-    QTest::keyClicks(box, QStringLiteral("Bank at 9, bring ropes"));
+    QTest::keyClicks(box, QStringLiteral("Bank at 9"));
     QTest::keyClick(box, Qt::Key_Return);
-    QTest::keyClicks(box, QStringLiteral("Cafe "));
-    box->setSelText(QStringLiteral("é 😀")); // pasted: the keyboard has no such keys here
+    box->setSelText(QStringLiteral("Café 😀")); // pasted: the keyboard has no such keys here
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    applyFormat(box, 0, 4, bold);
-    QTextCharFormat red;
-    red.setForeground(QColor(255, 0, 0));
-    applyFormat(box, 8, 9, red);
+    span(box, 0, 4).mergeCharFormat(bold);
     const QString typed = box->text();
 
-    first->close(); // the unload step saves
-    QVERIFY(RtfReader::isRtf(readFile(notesPath())));
+    if (quit)
+        first->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
+    else
+        first->close();
+    QVERIFY(!first->isVisible());
+    // Saved at that moment, not later when the window object goes.
+    QCOMPARE(readFile(notesPath()), box->textRTF());
     first.reset();
     Forms::resetForTesting();
 
     FrmMain second;
     second.show();
-    auto *loaded = second.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
-    QCOMPARE(loaded->text(), typed);
-    QCOMPARE(loaded->document()->blockCount(), 2);
-    QCOMPARE(formatAt(loaded, 0).fontWeight(), int(QFont::Bold));
-    QCOMPARE(formatAt(loaded, 5).fontWeight(), int(QFont::Normal));
-    QCOMPARE(formatAt(loaded, 8).foreground().color(), QColor(255, 0, 0));
-    QVERIFY(!formatAt(loaded, 10).hasProperty(QTextFormat::ForegroundBrush));
-}
-
-void TestNotepad::notesSurviveQuit()
-{
-    auto first = std::make_unique<FrmMain>();
-    first->show();
-    auto *box = first->findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
-    box->setSelText(QStringLiteral("saved by closing"));
-    first->close();
-    first.reset();
-    Forms::resetForTesting();
-
-    auto second = std::make_unique<FrmMain>();
-    second->show();
-    box = second->findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
-    QCOMPARE(box->text(), QStringLiteral("saved by closing"));
-    box->setSelStart(0);
-    box->setSelText(QStringLiteral("Quit keeps this. "));
-    QTextCharFormat italic;
-    italic.setFontItalic(true);
-    applyFormat(box, 0, 4, italic);
-    const QByteArray atQuit = box->textRTF();
-
-    auto *quit = second->findChild<QAction *>(QStringLiteral("mnuQuit"));
-    QVERIFY(quit);
-    quit->trigger();
-    QVERIFY(!second->isVisible());
-    // "Quit" wrote the box's content as it was at that moment.
-    QCOMPARE(readFile(notesPath()), atQuit);
-    second.reset();
-    Forms::resetForTesting();
-
-    FrmMain third;
-    third.show();
-    box = third.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
-    QCOMPARE(box->text(), QStringLiteral("Quit keeps this. saved by closing"));
-    QVERIFY(formatAt(box, 0).fontItalic());
-    QVERIFY(!formatAt(box, 6).fontItalic());
+    box = second.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(box->document()->blockCount(), 2);
+    QCOMPARE(span(box, 0, 1).charFormat().fontWeight(), int(QFont::Bold));
+    QCOMPARE(span(box, 5, 6).charFormat().fontWeight(), int(QFont::Normal));
 }
 
 HOPWISE_TEST_MAIN(TestNotepad)
