@@ -1,0 +1,234 @@
+// The mini browser and the About box, with pages and credits served on loopback.
+#include "controls/richtextbox.h"
+#include "controls/twips.h"
+#include "recordingserver.h"
+#include "shell/desktop.h"
+#include "shell/forms.h"
+#include "shell/frmmain.h"
+#include "shell/webbrowser.h"
+#include "testmain.h"
+#include "web/frmabout.h"
+#include "web/frmbrowser.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QByteArray CreditsPath = "/~users/HopWise/thanks.rtf";
+const QByteArray Credits = "{\\rtf1\\ansi\\ansicpg1252{\\colortbl ;\\red0\\green0\\blue255;}"
+                           "\\b Mira\\b0  for the world list\\par\r\n\\cf1 Osk\\u225?r\\par\r\n}";
+const QString CreditsText = QStringLiteral("Mira for the world list\nOsk\u00e1r");
+
+RichTextBox *thanksBox()
+{
+    return Forms::about()->findChild<RichTextBox *>("rtfThanks");
+}
+
+// Sets a window's outer size in pixels, whatever frame the platform adds.
+void setOuterPx(QWidget *w, int width, int height)
+{
+    const QSize frame = w->frameGeometry().size() - w->geometry().size();
+    w->resize(width - frame.width(), height - frame.height());
+}
+
+} // namespace
+
+class TestWeb : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void windowSizeLaysOutTheBrowser();
+    void addressAndTitle();
+    void bookmarks_data();
+    void bookmarks();
+    void openings();
+    void untrustedCredits();
+
+private:
+    FrmBrowser *openBrowser()
+    {
+        FrmBrowser *w = Forms::showBrowser();
+        // Anything not bound for this machine is cancelled before a request is made.
+        connect(
+            w->browser(), &WebBrowser::BeforeNavigate2, this,
+            [this](const QString &url, bool isMainFrame, bool *cancel) {
+                if (isMainFrame)
+                    m_navigations << url;
+                const QString host = QUrl(url).host();
+                *cancel |= host != QLatin1String("127.0.0.1") && !host.endsWith("localhost");
+            },
+            Qt::DirectConnection);
+        return QTest::qWaitForWindowExposed(w) ? w : nullptr;
+    }
+
+    RecordingServer m_server;
+    QStringList m_navigations; // main frame only
+};
+
+void TestWeb::init()
+{
+    m_server.clearRequests();
+    m_server.setFallback({200, "<title>page</title>", "text/html", 0, false});
+    m_server.setResponse(CreditsPath, Credits);
+    qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
+    qputenv("HOPWISE_VELMORA_SITE", m_server.authority().toUtf8());
+    qputenv("HOPWISE_GAME_DOMAIN", "localhost:" + QByteArray::number(m_server.port()));
+    m_navigations.clear();
+}
+
+void TestWeb::cleanup()
+{
+    Forms::resetForTesting();
+}
+
+void TestWeb::windowSizeLaysOutTheBrowser()
+{
+    FrmBrowser *w = openBrowser();
+    QVERIFY(w);
+    setOuterPx(w, 10185 / 15, 9315 / 15);
+    QTRY_COMPARE(w->outerSizeTwips(), QSize(10185, 9315));
+    QTRY_COMPARE(w->browser()->geometry(), Twips::rect(120, 480, 9835, 8275));
+    const int height = w->browser()->height();
+
+    // 900 twips high: no height for the browser, which keeps its last one; the width follows.
+    setOuterPx(w, 500, 60);
+    QTRY_COMPARE(w->browser()->size(), QSize(Twips::toPx(7500 - 350), height));
+
+    // Worked out in single precision: 2^24 + 1 becomes 2^24 before the margin comes off.
+    QCOMPARE(FrmBrowser::browserExtent(16777217, FrmBrowser::HeightMargin), 16776176);
+    QCOMPARE(FrmBrowser::browserExtent(1039, FrmBrowser::HeightMargin), std::nullopt);
+    setOuterPx(w, 700, 650);
+    QTRY_COMPARE(w->browser()->geometry(), Twips::rect(120, 480, 10500 - 350, 9750 - 1040));
+}
+
+void TestWeb::addressAndTitle()
+{
+    FrmBrowser *w = openBrowser();
+    QVERIFY(w);
+    m_server.setResponse("/two", {200,
+                                  "<title>First</title><script>setTimeout(function()"
+                                  "{document.title='<b>Second</b> & co';},500);</script>",
+                                  "text/html", 0, false});
+    auto *txtURL = w->findChild<QLineEdit *>(QStringLiteral("txtURL"));
+    const QString two = QStringLiteral("http://%1/two?q=a%20b").arg(m_server.authority());
+    const QString one = QStringLiteral("http://%1/one").arg(m_server.authority());
+
+    // Typed without a scheme, taken as typed by Enter; typing alone goes nowhere.
+    QTest::keyClicks(txtURL, m_server.authority() + QStringLiteral("/two?q=a%20b"));
+    QTest::keyClick(txtURL, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QStringLiteral("HopWise Mini Browser - First"),
+                              15000);
+    // What the user is typing gives way to the page's own address at the next title change,
+    // and the title is shown as the text it is.
+    txtURL->setText(QStringLiteral("half-typed"));
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("HopWise Mini Browser - <b>Second</b> & co"));
+    QCOMPARE(QUrl(txtURL->text()), QUrl(two));
+
+    txtURL->setText(one);
+    w->findChild<QPushButton *>(QStringLiteral("cmdGO"))->click();
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("HopWise Mini Browser - page"));
+    QCOMPARE(txtURL->text(), one);
+    QCOMPARE(m_navigations, (QStringList{two, one}));
+    QCOMPARE(m_server.requests().value(0).target, QByteArray("/two?q=a%20b"));
+}
+
+void TestWeb::bookmarks_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("url"); // as the browser asks to go there; %1: the local port
+    QTest::newRow("Quest Guides") << "mnuQuests"
+                                  << "http://www.questguides.net/runescape/?rs2quest";
+    QTest::newRow("Treasure Trails") << "mnuTreasure"
+                                     << "http://www.cluescrolls.net/treasuretrails.php";
+    QTest::newRow("Marketplace") << "mnuMarket"
+                                 << "http://127.0.0.1:%1/runeListing";
+    QTest::newRow("Official Forum") << "mnuOffForum"
+                                    << "http://forum.localhost:%1/lang/en/aff/runescape/forums.ws";
+    QTest::newRow("VLM Forum: the front page") << "mnuVLMForum"
+                                               << "http://127.0.0.1:%1/";
+}
+
+void TestWeb::bookmarks()
+{
+    FrmBrowser *w = openBrowser();
+    QVERIFY(w);
+    QFETCH(QString, action);
+    QFETCH(QString, url);
+    const bool local = url.contains(QLatin1String("%1"));
+    if (local)
+        url = url.arg(m_server.port());
+    w->findChild<QAction *>(action)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(m_navigations.value(0), url, 15000);
+    if (!local)
+        return;
+    QVERIFY(m_server.waitForRequests(1, 15000));
+    QCOMPARE(m_server.requests().first().target, QUrl(url).path().toUtf8());
+    QCOMPARE(m_server.requests().first().host, QUrl(url).authority().toUtf8());
+}
+
+void TestWeb::openings()
+{
+    // The update server down: the box opens, with empty credits, and closes as usual.
+    qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
+    QVERIFY(QTest::qWaitForWindowExposed(Forms::showAbout()));
+    QVERIFY(thanksBox()->text().isEmpty());
+    QTest::mouseClick(Forms::about()->findChild<QPushButton *>("cmdClose"), Qt::LeftButton);
+    QVERIFY(!Forms::about()->isVisible());
+
+    // Fetched at every opening (the fetch is over by the time the box shows), not while open.
+    qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
+    FrmMain main;
+    main.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    QVERIFY(Forms::about()->isVisible());
+    QCOMPARE(thanksBox()->text(), CreditsText);
+    Forms::showAbout();
+    QCOMPARE(m_server.requests().size(), 1);
+    // A failed fetch keeps the credits fetched earlier; new ones replace them.
+    Forms::about()->close();
+    m_server.setResponse(CreditsPath, "gone", 404);
+    Forms::showAbout();
+    QCOMPARE(thanksBox()->text(), CreditsText);
+    Forms::about()->close();
+    m_server.setResponse(CreditsPath, "{\\rtf1\\ansi New names\\par}");
+    Forms::showAbout();
+    QCOMPARE(thanksBox()->text(), QStringLiteral("New names"));
+    QCOMPARE(m_server.requests().size(), 3);
+
+    // "Velmora" hands the front page to the desktop and leaves the box open.
+    QList<QUrl> opened;
+    Desktop::setOpenUrlHandlerForTesting([&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    QTest::mouseClick(Forms::about()->findChild<QPushButton *>("cmdVelmora"), Qt::LeftButton);
+    Desktop::setOpenUrlHandlerForTesting({});
+    QCOMPARE(opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
+    QVERIFY(Forms::about()->isVisible());
+}
+
+void TestWeb::untrustedCredits()
+{
+    // More than a mebibyte is refused.
+    m_server.setResponse(CreditsPath, "{\\rtf1\\ansi " + QByteArray(1024 * 1024 + 10, 'x') + "}");
+    Forms::showAbout();
+    QVERIFY(thanksBox()->text().isEmpty());
+    Forms::about()->close();
+    // Pictures, objects and included pictures never load.
+    m_server.setResponse(CreditsPath,
+                         "{\\rtf1\\ansi A{\\pict\\pngblip 89504e47}{\\object\\objemb{\\*\\objdata "
+                         "0105}{\\result{\\pict\\jpegblip ffd8}}}{\\field{\\*\\fldinst "
+                         "INCLUDEPICTURE \"/~users/HopWise/x.png\"}{\\fldrslt B}}"
+                         "<img src=\"/~users/HopWise/y.png\">}");
+    Forms::showAbout();
+    QCOMPARE(thanksBox()->text(), QStringLiteral("AB<img src=\"/~users/HopWise/y.png\">"));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_server.requests().size(), 2);
+}
+
+HOPWISE_TEST_MAIN(TestWeb)
+#include "tst_web.moc"
