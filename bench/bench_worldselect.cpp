@@ -27,7 +27,8 @@ int main(int argc, char *argv[])
 
     FrmMain window;
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
     QTest::qWait(1000);
 
     const int worlds[] = {1, 2, 3000, 57, 132};

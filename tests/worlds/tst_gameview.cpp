@@ -4,7 +4,6 @@
 #include "testmain.h"
 #include "worlds/worldcatalogue.h"
 
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -38,7 +37,6 @@ private slots:
     void pcworldIsFetchedFirstAtEverySelection();
     void pcWorldTakesItsLabelFromTheServer_data();
     void pcWorldTakesItsLabelFromTheServer();
-    void numberedWorldDoesNotNeedThePcworldFile();
     void closeWorldReturnsHomeAndStopsTheClockAtZero();
 
     void guardCancelsOnlyTheExactPublisherRoot_data();
@@ -46,15 +44,17 @@ private slots:
     void guardKeepsThePageAndFramesOffThePublisherRoot();
 
     void pauseResetAndSelectionShareThePauseCaption();
-    void tickWritesTheFourLabels();
 
 private:
     QPushButton *worldButton(int index) const;
     QStringList clock() const;
+    // "<pause caption> running|stopped d:h:m:s"
+    QString state() const;
+    QString click(const char *button);
     bool clockRunning() const;
     QString gameHost(const QString &label) const;
-    // Requests for game pages (not the publisher's other hosts) made so far.
-    QList<RecordingServer::Request> gameRequests() const;
+    // Hosts asked for a game page so far.
+    QStringList gameHostsRequested() const;
     // Waits for a game page request to the given world's host.
     bool waitForGamePage(const QString &label) const;
     QString labelOf(int index) const
@@ -135,69 +135,56 @@ QString TestGameView::gameHost(const QString &label) const
     return label + QStringLiteral(".localhost:%1").arg(m_game->port());
 }
 
-QList<RecordingServer::Request> TestGameView::gameRequests() const
+QStringList TestGameView::gameHostsRequested() const
 {
-    QList<RecordingServer::Request> result;
+    QStringList hosts;
     for (const auto &r : m_game->requests()) {
         if (r.target == GamePath)
-            result << r;
+            hosts << QString::fromLatin1(r.host);
     }
-    return result;
+    return hosts;
 }
 
 bool TestGameView::waitForGamePage(const QString &label) const
 {
-    const QByteArray host = gameHost(label).toLatin1();
-    const auto arrived = [this, host] {
-        for (const auto &r : gameRequests()) {
-            if (r.host == host)
-                return true;
-        }
-        return false;
-    };
     // The view must also show that page before the next step navigates elsewhere.
     auto *view = m_window->findChild<WebBrowser *>(QStringLiteral("wbClient"));
-    const auto shown = [view, host] {
-        return view->url().host() + QLatin1Char(':') + QString::number(view->url().port()) ==
-                   QString::fromLatin1(host) &&
-               view->title() == QLatin1String("World");
-    };
-    QDeadlineTimer deadline(30000);
-    while (!(arrived() && shown()) && !deadline.hasExpired())
-        QTest::qWait(10);
-    if (!(arrived() && shown()))
-        qWarning() << "waiting for" << host << "view shows" << view->url() << view->title()
-                   << "requests" << m_sequence;
-    return arrived() && shown();
+    const QString host = gameHost(label);
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            return gameHostsRequested().contains(host) && view->title() == QLatin1String("World") &&
+                   view->url().authority() == host;
+        },
+        30000);
+    if (!shown)
+        qWarning() << "waiting for" << host << "the view shows" << view->url() << view->title()
+                   << "requested" << gameHostsRequested();
+    return shown;
 }
 
 void TestGameView::numberedWorldLoadsItsGamePage_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("title");
-    QTest::newRow("world 1") << 1 << "World 1 - Non-Members";
-    QTest::newRow("world 2") << 2 << "World 2 - Members";
-    QTest::newRow("world 106 on Free") << 106 << "World 106 - Non-Members";
-    QTest::newRow("world 132") << 132 << "World 132 - Members";
+    QTest::addColumn<int>("pcworldStatus"); // a numbered world never needs the pcworld file
+    QTest::newRow("world 1") << 1 << "World 1 - Non-Members" << 200;
+    QTest::newRow("world 132") << 132 << "World 132 - Members" << 200;
+    QTest::newRow("pcworld file missing") << 5 << "World 5 - Non-Members" << 404;
 }
 
 void TestGameView::numberedWorldLoadsItsGamePage()
 {
     QFETCH(int, index);
     QFETCH(QString, title);
-    QPushButton *button = worldButton(index);
-    QVERIFY(button);
-    button->click();
+    QFETCH(int, pcworldStatus);
+    m_update->setResponse("/~users/Hopwise/pcworld.qvx", "pest3", pcworldStatus);
+    worldButton(index)->click();
 
     QCOMPARE(m_window->windowTitle(),
              QStringLiteral("HopWise Runescape World Switcher - ") + title);
+    QCOMPARE(state(), QStringLiteral("P running 0:0:0:0"));
     QVERIFY(waitForGamePage(labelOf(index)));
-    const RecordingServer::Request request = gameRequests().last();
-    QCOMPARE(request.method, QByteArray("GET"));
-    QCOMPARE(request.target, GamePath);
-    QCOMPARE(QString::fromLatin1(request.host), gameHost(labelOf(index)));
-    QVERIFY(clockRunning());
-    QCOMPARE(clock(), (QStringList{"0", "0", "0", "0"}));
+    QCOMPARE(m_game->requests().last().line, "GET " + GamePath + " HTTP/1.1");
 }
 
 void TestGameView::pcworldIsFetchedFirstAtEverySelection()
@@ -207,8 +194,7 @@ void TestGameView::pcworldIsFetchedFirstAtEverySelection()
     m_update->setResponse("/~users/Hopwise/pcworld.qvx", {200, "pest3", "text/plain", 300, false});
     for (int index : {1, 1, 2, 3000}) {
         worldButton(index)->click();
-        QTRY_VERIFY_WITH_TIMEOUT(m_sequence.size() >= 2 && m_sequence.last().startsWith("game "),
-                                 15000);
+        QVERIFY(waitForGamePage(index == WorldCatalogue::PcIndex ? "pest3" : labelOf(index)));
         QCOMPARE(m_sequence.first(), QStringLiteral("update /~users/Hopwise/pcworld.qvx"));
         m_sequence.clear();
     }
@@ -255,10 +241,9 @@ void TestGameView::pcWorldTakesItsLabelFromTheServer()
         // Nothing was navigated: the next game request is the next world's.
         worldButton(8)->click();
         QVERIFY(waitForGamePage(labelOf(8)));
-        for (const auto &r : gameRequests()) {
-            const QString host = QString::fromLatin1(r.host);
-            QVERIFY2(host == gameHost(labelOf(8)) || host == gameHost(labelOf(7)), r.line);
-        }
+        for (const QString &host : gameHostsRequested())
+            QVERIFY2(host == gameHost(labelOf(8)) || host == gameHost(labelOf(7)),
+                     qPrintable(host));
     } else {
         QCOMPARE(m_window->windowTitle(),
                  QStringLiteral("HopWise Runescape World Switcher - Pest Control - Members"));
@@ -271,37 +256,22 @@ void TestGameView::pcWorldTakesItsLabelFromTheServer()
         pause->click();
 }
 
-void TestGameView::numberedWorldDoesNotNeedThePcworldFile()
-{
-    m_update->setResponse("/~users/Hopwise/pcworld.qvx", QByteArray(), 404);
-    worldButton(5)->click();
-    QCOMPARE(m_window->windowTitle(),
-             QStringLiteral("HopWise Runescape World Switcher - World 5 - Non-Members"));
-    QVERIFY(waitForGamePage(labelOf(5)));
-    QVERIFY(clockRunning());
-}
-
 void TestGameView::closeWorldReturnsHomeAndStopsTheClockAtZero()
 {
     worldButton(3)->click();
     QVERIFY(waitForGamePage(labelOf(3)));
     m_window->frmMain_tmrWorld_Timer();
-    m_window->frmMain_tmrWorld_Timer();
-    QCOMPARE(clock(), (QStringList{"0", "0", "0", "2"}));
+    QVERIFY(state().startsWith(QLatin1String("P running")));
+    QVERIFY(clock().last() != QLatin1String("0"));
 
     m_update->clearRequests();
-    m_window->findChild<QPushButton *>(QStringLiteral("cmdClose"))->click();
+    QCOMPARE(click("cmdClose"), QStringLiteral("P stopped 0:0:0:0"));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("HopWise Runescape World Switcher"));
-    QVERIFY(!clockRunning());
-    QCOMPARE(clock(), (QStringList{"0", "0", "0", "0"}));
     QVERIFY(m_update->waitForRequests(1, 30000));
     QCOMPARE(m_update->requests().first().path(), QByteArray("/~users/hopwise/index.php"));
-
     // Closing with no world loaded does the same; the next selection starts the clock again.
-    m_window->findChild<QPushButton *>(QStringLiteral("cmdClose"))->click();
-    QVERIFY(!clockRunning());
-    worldButton(4)->click();
-    QVERIFY(clockRunning());
+    QCOMPARE(click("cmdClose"), QStringLiteral("P stopped 0:0:0:0"));
+    QCOMPARE(click("cmdWorld_4"), QStringLiteral("P running 0:0:0:0"));
 }
 
 void TestGameView::guardCancelsOnlyTheExactPublisherRoot_data()
@@ -357,68 +327,51 @@ void TestGameView::guardKeepsThePageAndFramesOffThePublisherRoot()
         QVERIFY2(!(r.host.startsWith("www.") && r.target == "/"), r.line.constData());
 }
 
-void TestGameView::pauseResetAndSelectionShareThePauseCaption()
+QString TestGameView::click(const char *button)
 {
-    auto *pause = m_window->findChild<QPushButton *>(QStringLiteral("cmdPause"));
-    auto *reset = m_window->findChild<QPushButton *>(QStringLiteral("cmdReset"));
-    m_window->frmMain_cmdClose_Click();
-    QCOMPARE(pause->text(), QStringLiteral("P"));
-
-    // Pausing with no world loaded only flips the caption; resuming runs the clock anyway.
-    pause->click();
-    QCOMPARE(pause->text(), QStringLiteral("R"));
-    QVERIFY(!clockRunning());
-    pause->click();
-    QCOMPARE(pause->text(), QStringLiteral("P"));
-    QVERIFY(clockRunning());
-
-    // Pause keeps the counters; resume goes on from them.
-    m_window->frmMain_tmrWorld_Timer();
-    pause->click();
-    QCOMPARE(clock(), (QStringList{"0", "0", "0", "1"}));
-    pause->click();
-    QVERIFY(clockRunning());
-    QCOMPARE(clock(), (QStringList{"0", "0", "0", "1"}));
-
-    // Reset while paused runs from 0 and leaves "R" standing; the next click only shows "P".
-    pause->click();
-    reset->click();
-    QVERIFY(clockRunning());
-    QCOMPARE(clock(), (QStringList{"0", "0", "0", "0"}));
-    QCOMPARE(pause->text(), QStringLiteral("R"));
-    pause->click();
-    QCOMPARE(pause->text(), QStringLiteral("P"));
-    QVERIFY(clockRunning());
-    pause->click();
-    QVERIFY(!clockRunning());
-
-    // A world selection while paused does the same as reset.
-    m_window->frmMain_tmrWorld_Timer();
-    worldButton(1)->click();
-    QVERIFY(clockRunning());
-    QCOMPARE(clock(), (QStringList{"0", "0", "0", "0"}));
-    QCOMPARE(pause->text(), QStringLiteral("R"));
-
-    // "Close World" stops at 0 whatever the pause button shows.
-    m_window->frmMain_cmdClose_Click();
-    QVERIFY(!clockRunning());
-    QCOMPARE(pause->text(), QStringLiteral("R"));
-    pause->click();
+    m_window->findChild<QPushButton *>(QLatin1String(button))->click();
+    return state();
 }
 
-void TestGameView::tickWritesTheFourLabels()
+QString TestGameView::state() const
 {
-    const QStringList names{"lblDays", "lblHours", "lblMinutes", "lblSeconds"};
-    const QStringList start{"0", "23", "59", "59"};
-    for (int i = 0; i < 4; ++i)
-        m_window->findChild<QLabel *>(names[i])->setText(start[i]);
-    m_window->frmMain_tmrWorld_Timer();
-    QCOMPARE(clock(), (QStringList{"0", "23", "60", "0"}));
-    m_window->frmMain_tmrWorld_Timer();
-    QCOMPARE(clock(), (QStringList{"0", "24", "0", "1"}));
-    m_window->frmMain_tmrWorld_Timer();
-    QCOMPARE(clock(), (QStringList{"1", "0", "0", "2"}));
+    return m_window->findChild<QPushButton *>(QStringLiteral("cmdPause"))->text() +
+           (clockRunning() ? QStringLiteral(" running ") : QStringLiteral(" stopped ")) +
+           clock().join(QLatin1Char(':'));
+}
+
+void TestGameView::pauseResetAndSelectionShareThePauseCaption()
+{
     m_window->frmMain_cmdClose_Click();
+    QCOMPARE(state(), QStringLiteral("P stopped 0:0:0:0"));
+    // Pausing with no world loaded only flips the caption; resuming runs the clock anyway.
+    QCOMPARE(click("cmdPause"), QStringLiteral("R stopped 0:0:0:0"));
+    QCOMPARE(click("cmdPause"), QStringLiteral("P running 0:0:0:0"));
+    // Pause keeps the counters; resume goes on from them.
+    m_window->frmMain_tmrWorld_Timer();
+    QCOMPARE(click("cmdPause"), QStringLiteral("R stopped 0:0:0:1"));
+    QCOMPARE(click("cmdPause"), QStringLiteral("P running 0:0:0:1"));
+    QCOMPARE(click("cmdPause"), QStringLiteral("R stopped 0:0:0:1"));
+    // Reset while paused runs from 0 and leaves "R" standing; the next click only shows "P".
+    QCOMPARE(click("cmdReset"), QStringLiteral("R running 0:0:0:0"));
+    QCOMPARE(click("cmdPause"), QStringLiteral("P running 0:0:0:0"));
+    QCOMPARE(click("cmdPause"), QStringLiteral("R stopped 0:0:0:0"));
+    // A world selection while paused does the same as reset.
+    m_window->frmMain_tmrWorld_Timer();
+    QCOMPARE(click("cmdWorld_1"), QStringLiteral("R running 0:0:0:0"));
+    // The tick writes all four labels, one carry at a time.
+    const QStringList start{"0", "23", "59", "59"};
+    const char *names[] = {"lblDays", "lblHours", "lblMinutes", "lblSeconds"};
+    for (int i = 0; i < 4; ++i)
+        m_window->findChild<QLabel *>(QLatin1String(names[i]))->setText(start[i]);
+    for (const char *expected :
+         {"R running 0:23:60:0", "R running 0:24:0:1", "R running 1:0:0:2"}) {
+        m_window->frmMain_tmrWorld_Timer();
+        QCOMPARE(state(), QLatin1String(expected));
+    }
+    // "Close World" stops at 0 whatever the pause button shows.
+    QCOMPARE(click("cmdClose"), QStringLiteral("R stopped 0:0:0:0"));
+    click("cmdPause");
 }
 
 HOPWISE_TEST_MAIN(TestGameView)
