@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
     auto *lookup = page.findChild<QPushButton *>(QStringLiteral("cmdView"));
     auto *combat = page.findChild<ChangeLabel *>(QStringLiteral("lblCombat"));
 
-    const QString players[] = {QStringLiteral("Zezima"), QStringLiteral("Ironfoot"),
+    const QString players[] = {QStringLiteral("Maxed Mara"), QStringLiteral("Ironfoot"),
                                QStringLiteral("Newbie 1")};
     constexpr int Warmup = 10;
     constexpr int Lookups = 300;

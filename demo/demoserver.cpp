@@ -21,7 +21,7 @@ struct Player
 // Woodcutting, Fletching, Fishing, Firemaking, Crafting, Smithing, Mining, Herblore, Agility,
 // Thieving, Slayer, Runecrafting, Farming, Construction.
 const Player kPlayers[] = {
-    {"Zezima", {99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99}},
+    {"Maxed Mara", {99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99}},
     {"Ironfoot", {60, 65, 50, 62, 45, 43, 55, 70, 71, 40, 66, 52, 38, 41, 58, 30, 48, 44, 35, 40, 33, 27}},
     {"Newbie 1", {3, 1, 1, 10, 1, 1, 1, 5, 12, 1, 8, 4, 1, 1, 3, 1, 1, 1, 1, 1, 1, 1}},
 };
