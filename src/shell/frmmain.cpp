@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -275,9 +276,13 @@ void FrmMain::resizeEvent(QResizeEvent *event)
 
 void FrmMain::closeEvent(QCloseEvent *event)
 {
+    bool cancel = false;
     if (!Forms::isEnding())
-        frmMain_Form_Unload();
-    event->accept();
+        frmMain_Form_Unload(&cancel);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
 }
 
 void FrmMain::frmMain_Form_Load()
@@ -303,9 +308,13 @@ void FrmMain::frmMain_Form_Resize()
     imgBG->setGeometry(0, 0, outer.width(), outer.height());
 }
 
-void FrmMain::frmMain_Form_Unload()
+void FrmMain::frmMain_Form_Unload(bool *cancel)
 {
-    m_notepad->saveNotes();
+    if (!saveNotesOrAsk()) {
+        if (cancel)
+            *cancel = true;
+        return;
+    }
     emit formUnloaded();
 }
 
@@ -387,8 +396,24 @@ void FrmMain::frmMain_mnuAbout_Click()
 
 void FrmMain::frmMain_mnuQuit_Click()
 {
-    m_notepad->saveNotes();
+    if (!saveNotesOrAsk())
+        return;
     Forms::endProgram();
+}
+
+bool FrmMain::saveNotesOrAsk()
+{
+    if (m_notepad->saveNotes())
+        return true;
+    // The notes live only in the box until they are saved: closing now would lose them.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("HopWise"),
+                    tr("Your notes could not be saved (%1).\n\nClose HopWise anyway? The notes "
+                       "typed since it started would be lost.")
+                        .arg(m_notepad->lastSaveError()),
+                    QMessageBox::Close | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("msgNotesNotSaved"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Close;
 }
 
 void FrmMain::frmMain_mnuScreenshot_Click()

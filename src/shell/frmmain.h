@@ -37,7 +37,8 @@ public slots:
     // Window events
     void frmMain_Form_Load();
     void frmMain_Form_Resize();
-    void frmMain_Form_Unload();
+    // Sets *cancel only when the notes could not be saved and the player chose to stay.
+    void frmMain_Form_Unload(bool *cancel = nullptr);
     void frmMain_mnuMax_Click();
     void frmMain_mnuBrowser_Click();
     void frmMain_mnuAbout_Click();
@@ -69,6 +70,7 @@ private:
     void buildWorldTabs(QWidget *client);
     void buildClock(QWidget *client);
     void buildTools(QWidget *client);
+    bool saveNotesOrAsk();
     void restartClock();
     void stopAndZeroClock();
     void setOuterSizeTwips(int width, int height);

@@ -51,8 +51,9 @@ void NotepadPage::loadNotes()
                   QFileInfo(asideName(m_path)).fileName()));
 }
 
-void NotepadPage::saveNotes()
+bool NotepadPage::saveNotes()
 {
+    m_saveError.clear();
     if (m_path.isEmpty())
         m_path = notesFilePath();
 
@@ -62,19 +63,21 @@ void NotepadPage::saveNotes()
             const QString aside = asideName(m_unreadablePath);
             // QDir::rename moves folders as well as files.
             if (!QDir().rename(m_unreadablePath, aside)) {
-                tell(tr("Your notes were not saved: the unreadable notes file %1 could not be "
-                        "moved aside.")
-                         .arg(QDir::toNativeSeparators(m_unreadablePath)));
-                return;
+                m_saveError = tr("the unreadable notes file %1 could not be moved aside")
+                                  .arg(QDir::toNativeSeparators(m_unreadablePath));
+                tell(tr("Your notes were not saved: %1.").arg(m_saveError));
+                return false;
             }
         }
         m_unreadablePath.clear();
     }
 
     if (!rtfNotes->SaveFile(m_path)) {
-        tell(tr("Your notes could not be saved to %1: %2")
-                 .arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError()));
+        m_saveError = tr("%1: %2").arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError());
+        tell(tr("Your notes could not be saved to %1").arg(m_saveError));
+        return false;
     }
+    return true;
 }
 
 QString NotepadPage::asideName(const QString &path)

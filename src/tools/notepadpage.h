@@ -13,9 +13,11 @@ class NotepadPage : public QWidget
 public:
     explicit NotepadPage(QWidget *parent = nullptr);
 
-    // rtfNotes reads the notes file; rtfNotes writes the notes file.
+    // rtfNotes reads the notes file; rtfNotes writes the notes file. A failed save is told to the
+    // player and returns false, with the reason in lastSaveError().
     void loadNotes();
-    void saveNotes();
+    bool saveNotes();
+    QString lastSaveError() const { return m_saveError; }
 
     RichTextBox *notesBox() const { return rtfNotes; }
     // The notes file: "notes.doc" in the program directory.
@@ -28,4 +30,5 @@ private:
     RichTextBox *rtfNotes;
     QString m_path;           // the file the notes were loaded from
     QString m_unreadablePath; // a notes file that could not be read, moved aside before a save
+    QString m_saveError;
 };

@@ -10,11 +10,15 @@
 #include "tools/notepadpage.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 
 #include <memory>
 
@@ -170,13 +174,17 @@ void TestNotepad::unreadableFileIsKeptAside()
 void TestNotepad::notesSurviveTheMainWindow_data()
 {
     QTest::addColumn<bool>("quit");
-    QTest::newRow("main window closed") << false;
-    QTest::newRow("Quit") << true;
+    QTest::addColumn<bool>("firstSaveFails"); // the player is asked, stays, and saves later
+    QTest::newRow("main window closed") << false << false;
+    QTest::newRow("Quit") << true << false;
+    QTest::newRow("closed while the folder is gone") << false << true;
+    QTest::newRow("Quit while the folder is gone") << true << true;
 }
 
 void TestNotepad::notesSurviveTheMainWindow()
 {
     QFETCH(bool, quit);
+    QFETCH(bool, firstSaveFails);
     auto first = std::make_unique<FrmMain>();
     first->show();
     auto *box = first->findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
@@ -189,10 +197,33 @@ void TestNotepad::notesSurviveTheMainWindow()
     span(box, 0, 4).mergeCharFormat(bold);
     const QString typed = box->text();
 
-    if (quit)
-        first->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
-    else
-        first->close();
+    const auto leave = [&] {
+        if (quit)
+            first->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
+        else
+            first->close();
+    };
+    if (firstSaveFails) {
+        // A file where the program folder was: the save cannot be written.
+        QVERIFY(QDir(m_dir->path()).removeRecursively());
+        QFile blocker(m_dir->path());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, &answer, [&answer] {
+            if (auto *ask = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                answer.stop();
+                ask->button(QMessageBox::Cancel)->click();
+            }
+        });
+        answer.start(10);
+        leave();
+        QVERIFY(!answer.isActive()); // the player was asked
+        QVERIFY(first->isVisible());
+        QCOMPARE(box->text(), typed);
+        QVERIFY(QFile::remove(m_dir->path()) && QDir().mkpath(m_dir->path()));
+    }
+    leave();
     QVERIFY(!first->isVisible());
     // Saved at that moment, not later when the window object goes.
     QCOMPARE(readFile(notesPath()), box->textRTF());
