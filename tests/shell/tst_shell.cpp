@@ -1,0 +1,314 @@
+// Start-up (version check, splash, update prompt) and the main window it leads to.
+
+#include "controls/mediacontrol.h"
+#include "controls/tabcontrol.h"
+#include "controls/twips.h"
+#include "recordingserver.h"
+#include "shell/desktop.h"
+#include "shell/endpoints.h"
+#include "shell/forms.h"
+#include "shell/frmmain.h"
+#include "shell/frmsplash.h"
+#include "shell/frmupdate.h"
+#include "shell/webbrowser.h"
+#include "testmain.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMediaPlayer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+namespace {
+
+const QByteArray VersionPath = "/~users/hopwise/version.qvx";
+const QByteArray HomePath = "/~users/hopwise/index.php";
+
+// The program's windows by name, sorted: those on screen, or all that exist.
+QStringList windows(bool visibleOnly = true)
+{
+    QStringList names;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName().startsWith(QLatin1String("frm")) && (w->isVisible() || !visibleOnly))
+            names << w->objectName();
+    }
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TstShell : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void startUp_data();
+    void startUp();
+    void updateEndsTheRealProgram();
+    void menusPagesAndSizeModes();
+    void loadSteps_data();
+    void loadSteps();
+    void endingLeavesWindows_data();
+    void endingLeavesWindows();
+
+private:
+    RecordingServer m_server;
+    QTemporaryDir m_programDir;
+    QList<QUrl> m_opened;
+};
+
+void TstShell::initTestCase()
+{
+    QVERIFY(m_programDir.isValid());
+    qputenv("HOPWISE_PROGRAM_DIR", m_programDir.path().toUtf8());
+    m_server.setResponse(HomePath, "<html><body>home</body></html>");
+    qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
+    Desktop::setOpenUrlHandlerForTesting([this](const QUrl &url) {
+        m_opened << url;
+        return true;
+    });
+}
+
+void TstShell::cleanup()
+{
+    Forms::resetForTesting();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<FrmSplash *>(w) || qobject_cast<FrmUpdate *>(w))
+            delete w;
+    qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
+    m_server.clearRequests();
+    m_opened.clear();
+    QFile::remove(m_programDir.filePath(QStringLiteral("open.wav")));
+}
+
+void TstShell::startUp_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");     // 0: nobody listening
+    QTest::addColumn<QString>("answer"); // to the update prompt; empty when none may come
+    QTest::newRow("same version") << QByteArray("1.0.2\n") << 200 << "";
+    QTest::newRow("html page") << QByteArray("<p>Moved 1.0.9</p>") << 200 << "";
+    QTest::newRow("server error") << QByteArray("9.9.9") << 500 << "";
+    QTest::newRow("nobody listening") << QByteArray() << 0 << "";
+    QTest::newRow("Later") << QByteArray("1.0.10") << 200 << "cmdLater";
+    QTest::newRow("Update") << QByteArray(" 2.0.0\r\n") << 200 << "cmdUpdate";
+    QTest::newRow("closing the prompt") << QByteArray("1.1") << 200 << "close";
+}
+
+void TstShell::startUp()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    QFETCH(QString, answer);
+    if (status == 0) {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QByteArray port = QByteArray::number(closed.serverPort());
+        closed.close();
+        qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:" + port);
+    }
+    m_server.setResponse(VersionPath, body, status);
+
+    QPointer<FrmSplash> splash = FrmSplash::start();
+    if (answer.isEmpty()) {
+        QVERIFY(splash);
+        QCOMPARE(windows(), QStringList{"frmSplash"});
+        QCOMPARE(splash->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(),
+                 QStringLiteral("Version:1.0.2"));
+    } else {
+        // The prompt alone: no splash beside it, and none left to tick.
+        QVERIFY(!splash);
+        QTRY_COMPARE(windows(false), QStringList{"frmUpdate"});
+        QPointer<FrmUpdate> prompt;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            prompt = prompt ? prompt.data() : qobject_cast<FrmUpdate *>(w);
+        QVERIFY(QTest::qWaitForWindowExposed(prompt));
+        QCOMPARE(prompt->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(),
+                 QStringLiteral("Your Version: 1.0.2"));
+        QCOMPARE(prompt->findChild<QLabel *>(QStringLiteral("lblNewest"))->text(),
+                 QStringLiteral("Newest Version: ") + QString::fromLatin1(body.trimmed()));
+        if (answer == QLatin1String("close"))
+            QVERIFY(prompt->close());
+        else
+            QTest::mouseClick(prompt->findChild<QPushButton *>(answer), Qt::LeftButton);
+    }
+
+    // The splash's tick or the answer hands over: the main window once, or nothing at all.
+    const bool mainShown = answer.isEmpty() || answer == QLatin1String("cmdLater");
+    const auto expected = mainShown ? QStringList{"frmMain"} : QStringList();
+    QTRY_COMPARE_WITH_TIMEOUT(windows(false), expected, 10000);
+    QCOMPARE(windows(), expected);
+    const bool update = answer == QLatin1String("cmdUpdate");
+    QCOMPARE(Forms::isEnding(), update);
+    QCOMPARE(m_opened,
+             update ? QList<QUrl>{QUrl(Endpoints::current().installerUrl())} : QList<QUrl>());
+}
+
+void TstShell::updateEndsTheRealProgram()
+{
+
+    // The desktop's URL handler is a stand-in that writes down what it was asked to open.
+    QTemporaryDir bin;
+    QFile stub(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(stub.open(QIODevice::WriteOnly));
+    stub.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
+    stub.close();
+    stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    m_server.setResponse(VersionPath, "9.9.9");
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), bin.path() + ':' + env.value(QStringLiteral("PATH")));
+    env.insert(QStringLiteral("HOPWISE_UPDATE_SERVER"), m_server.authority());
+    env.remove(QStringLiteral("DESKTOP_SESSION"));
+    env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(qEnvironmentVariable("HOPWISE_BINARY_DIR") + "/src/app/hopwise", {});
+    // Should it fail to end, the QProcess ends it on the way out.
+
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {"search", "--sync", "--onlyvisible", "--pid",
+                  QString::number(program.processId()), "--name", "^Update HopWise$"});
+    // The event loop turns meanwhile: the server here answers the program's version fetch.
+    QTRY_VERIFY_WITH_TIMEOUT(search.state() == QProcess::NotRunning, 15000);
+    const QString id = QString::fromLatin1(search.readAllStandardOutput()).section('\n', 0, 0);
+    QVERIFY2(!id.isEmpty(), "no update prompt (or no xdotool: scripts/setup installs it)");
+    // Inside "Update" (120, 720 twips; 975 x 375), raised first: other windows may share the
+    // display.
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {"windowraise", id, "mousemove", "--window", id, "40", "60", "click", "1"});
+    QVERIFY2(program.waitForFinished(15000), "the program did not end after Update");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("opened.txt"))));
+    QFile opened(bin.filePath(QStringLiteral("opened.txt")));
+    QVERIFY(opened.open(QIODevice::ReadOnly));
+    QCOMPARE(opened.readAll().trimmed(),
+             "http://" + m_server.authority().toLatin1() + "/~users/hopwise/update.exe");
+}
+
+void TstShell::menusPagesAndSizeModes()
+{
+    FrmMain *w = Forms::showMain();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    // Under a window manager the frame and title bar count in the outer sizes.
+    const bool managed = qEnvironmentVariableIntValue("HOPWISE_TEST_EXPECT_WM") == 1;
+    if (managed)
+        QTRY_VERIFY(w->frameGeometry().size() != w->size());
+    auto *mnuMax = w->findChild<QAction *>(QStringLiteral("mnuMax"));
+    auto *imgBG = w->findChild<QLabel *>(QStringLiteral("imgBG"));
+    QStringList menus; // a drop-down's items indented under it
+    for (const QAction *a : w->menuBar()->actions()) {
+        menus << a->text();
+        for (const QAction *item : a->menu() ? a->menu()->actions() : QList<QAction *>())
+            menus << QStringLiteral("  ") + item->text();
+    }
+    QCOMPARE(menus, (QStringList{"File", "  Browser", "  Quit", "Take SS", "Help", "  About",
+                                 "Min/Tools/Max"}));
+    auto *ssTools = w->findChild<TabControl *>(QStringLiteral("ssTools"));
+    QStringList pages;
+    for (int i = 0; i < ssTools->count(); ++i)
+        pages << ssTools->tabText(i);
+    QCOMPARE(pages, (QStringList{"Stat Lookup", "Media Player", "Notepad", "Chat"}));
+
+    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(12015, 8415));
+
+    mnuMax->trigger();
+    QTRY_COMPARE(w->frameGeometry().size(), Twips::size(14745, 11955));
+    QTRY_COMPARE(imgBG->size(), w->frameGeometry().size());
+
+    mnuMax->trigger();
+    QTRY_VERIFY(w->isMaximized());
+    if (managed)
+        QTRY_COMPARE(w->frameGeometry().size(), w->screen()->availableGeometry().size());
+
+    // From maximised straight back to the start size, not to mode 2's.
+    mnuMax->trigger();
+    QTRY_VERIFY(!w->isMaximized());
+    QTRY_COMPARE(w->frameGeometry().size(), Twips::size(12105, 9195));
+    QTRY_COMPARE(imgBG->size(), w->frameGeometry().size());
+    QCOMPARE(w->minimumSize(), w->maximumSize());
+}
+
+void TstShell::loadSteps_data()
+{
+    QTest::addColumn<bool>("soundPresent");
+    QTest::newRow("start-up sound not playable") << true;
+    QTest::newRow("start-up sound missing") << false;
+}
+
+void TstShell::loadSteps()
+{
+    QFETCH(bool, soundPresent);
+    const QString sound = m_programDir.filePath(QStringLiteral("open.wav"));
+    if (soundPresent) {
+        QFile f(sound);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a sound") > 0);
+    }
+
+    FrmMain *w = Forms::preloadMain();
+    auto *mmControl = w->findChild<MediaControl *>(QStringLiteral("mmControl"));
+    auto *wbClient = w->findChild<WebBrowser *>(QStringLiteral("wbClient"));
+    // When the sound opens, the home page is already asked for and the size mode not yet set.
+    QList<QPair<QUrl, int>> seen;
+    connect(mmControl->player(), &QMediaPlayer::sourceChanged, this, [&](const QUrl &source) {
+        if (!source.isEmpty())
+            seen.append({wbClient->page()->requestedUrl(), w->sizeMode()});
+    });
+    QCOMPARE(w->sizeMode(), 0);
+    QVERIFY(m_server.requests().isEmpty());
+    w->show();
+    QCOMPARE(w->sizeMode(), 1);
+    QCOMPARE(mmControl->openFile(), soundPresent ? sound : QString());
+    QCOMPARE(seen, (QList<QPair<QUrl, int>>(soundPresent ? 1 : 0,
+                                            {QUrl(Endpoints::current().homePageUrl()), 0})));
+    QVERIFY(m_server.waitForRequests(1));
+    QCOMPARE(m_server.requests().at(0).path(), HomePath);
+
+    // Shown again, the window only comes up: no second load, the size mode kept.
+    w->findChild<QAction *>(QStringLiteral("mnuMax"))->trigger();
+    w->hide();
+    Forms::showMain();
+    QCOMPARE(w->sizeMode(), 2);
+    QCOMPARE(seen.size(), soundPresent ? 1 : 0);
+}
+
+void TstShell::endingLeavesWindows_data()
+{
+    QTest::addColumn<bool>("quit");
+    QTest::newRow("Quit ends everything without an unload step") << true;
+    QTest::newRow("closing the main window leaves the others") << false;
+}
+
+void TstShell::endingLeavesWindows()
+{
+    QFETCH(bool, quit);
+    FrmMain *w = Forms::showMain();
+    QSignalSpy unloaded(w, &FrmMain::formUnloaded);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    Forms::showBrowser();
+    Forms::showAbout();
+
+    if (quit)
+        w->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
+    else
+        QVERIFY(w->close());
+    QCOMPARE(unloaded.count(), quit ? 0 : 1);
+    QCOMPARE(Forms::isEnding(), quit);
+    QCoreApplication::processEvents();
+    QTRY_COMPARE(windows(), (quit ? QStringList() : QStringList{"frmAbout", "frmBrowser"}));
+}
+
+HOPWISE_TEST_MAIN(TstShell)
+#include "tst_shell.moc"
