@@ -14,21 +14,17 @@
 
 namespace {
 
-// A silent mono 16-bit PCM WAV file of the given length.
+// A silent WAV file: PCM, mono, 8 kHz, 16-bit.
 void writeWav(const QString &path, quint32 milliseconds = 300)
 {
-    const quint32 rate = 8000, size = rate * 2 * milliseconds / 1000;
+    const quint32 size = 16 * milliseconds;
+    QByteArray wav = QByteArray("RIFF....WAVEfmt ") +
+                     QByteArray::fromHex("10000000 0100 0100 401f0000 803e0000 0200 1000") +
+                     "data...." + QByteArray(int(size), '\0');
+    qToLittleEndian<quint32>(36 + size, wav.data() + 4);
+    qToLittleEndian<quint32>(size, wav.data() + 40);
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + size);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << rate << rate * 2 << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << size;
-    out.writeRawData(QByteArray(int(size), '\0').constData(), int(size));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size());
 }
 
 QStringList texts(const QListWidget *list)
@@ -60,15 +56,14 @@ class TestMediaPlayer : public QObject
 private slots:
     void init();
     void cleanup();
-    void listsShowDrivesFoldersAndEveryFile();
     void listsChain();
     void doubleClickPath_data();
     void doubleClickPath();
     void nothingPlaysUntilPlayAndDoubleClickClosesFirst();
-    void unreadableKeepsTheLists();
 
 private:
     QString dir(const QString &relative) const { return m_root->path() + relative; }
+    QStringList paths() const { return {diFiles->path(), flPath->path()}; }
 
     QTemporaryDir *m_root = nullptr;
     MediaPlayerPage *m_page = nullptr;
@@ -101,32 +96,37 @@ void TestMediaPlayer::init()
 void TestMediaPlayer::cleanup()
 {
     delete m_page;
-    QDir::setCurrent(QDir::tempPath());
     delete m_root;
-}
-
-void TestMediaPlayer::listsShowDrivesFoldersAndEveryFile()
-{
-    QCOMPARE(drvList->drives().first(), QStringLiteral("/"));
-    QCOMPARE(drvList->drives().count(QStringLiteral("/")), 1);
-    QCOMPARE(diFiles->path(), dir("/a"));
-    QCOMPARE(flPath->path(), dir("/a"));
-    QStringList files = texts(flPath);
-    files.sort();
-    QCOMPARE(files, QStringList({".dotfile", "NoExtension", "long.wav", "short.wav"}));
-
-    QVERIFY(diFiles->setPath(dir("/a/sub")));
-    const QStringList parents = dir("/a/sub").split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QCOMPARE(texts(diFiles), QStringList{"/"} + parents + QStringList{"deeper"});
 }
 
 void TestMediaPlayer::listsChain()
 {
+    // At start: the mounted volumes with "/" first, the current folder, every file in it.
+    QCOMPARE(drvList->drives().first(), QStringLiteral("/"));
+    QCOMPARE(paths(), QStringList({dir("/a"), dir("/a")}));
+    QStringList files = texts(flPath);
+    files.sort();
+    QCOMPARE(files, QStringList({".dotfile", "NoExtension", "long.wav", "short.wav"}));
+
+    // A drive that is not ready, a folder that is gone or is a file: nothing moves.
+    const QStringList before = texts(diFiles) + texts(flPath);
+    drvList->setDrives({dir("/a"), dir("/gone")});
+    drvList->setCurrentIndex(1); // a drive that is not ready
+    QCOMPARE(drvList->drive(), dir("/a"));
+    QVERIFY(m_page->findChild<QLabel *>(QStringLiteral("notice"))->isVisible());
+    for (const char *target : {"/a/none", "/a/short.wav"})
+        QVERIFY(!diFiles->setPath(dir(target)) && !flPath->setPath(dir(target)));
+    QCOMPARE(paths(), QStringList({dir("/a"), dir("/a")}));
+    QCOMPARE(texts(diFiles) + texts(flPath), before);
+
+    QVERIFY(diFiles->setPath(dir("/a/sub")));
+    const QStringList parents = dir("/a/sub").split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QCOMPARE(texts(diFiles), QStringList{"/"} + parents + QStringList{"deeper"});
+
     // A drive moves only the directory list.
     drvList->setDrives({dir("/a"), dir("/b")});
     drvList->setCurrentIndex(1);
-    QCOMPARE(diFiles->path(), dir("/b"));
-    QCOMPARE(flPath->path(), dir("/a"));
+    QCOMPARE(paths(), QStringList({dir("/b"), dir("/a")}));
 
     // A click moves the file list to the current folder, not to the one highlighted.
     click(diFiles, QStringLiteral("other"));
@@ -139,8 +139,7 @@ void TestMediaPlayer::listsChain()
     QVERIFY(diFiles->setPath(dir("/a")));
     QCOMPARE(flPath->path(), dir("/b"));
     click(diFiles, QStringLiteral("sub"), true);
-    QCOMPARE(diFiles->path(), dir("/a/sub"));
-    QCOMPARE(flPath->path(), dir("/a"));
+    QCOMPARE(paths(), QStringList({dir("/a/sub"), dir("/a")}));
 }
 
 void TestMediaPlayer::doubleClickPath_data()
@@ -152,8 +151,6 @@ void TestMediaPlayer::doubleClickPath_data()
     QTest::newRow("disagree, name in both") << QStringList{"/b", "/a", "short.wav"} << true;
     QTest::newRow("disagree, name only in the file list")
         << QStringList{"/b", "/a", "long.wav"} << false;
-    QTest::newRow("disagree, file list below")
-        << QStringList{"/a", "/a/sub", "only-here.wav"} << false;
     QTest::newRow("root folder: '//' + name") << QStringList{"/", "/a", "short.wav"} << false;
 }
 
@@ -183,9 +180,7 @@ void TestMediaPlayer::nothingPlaysUntilPlayAndDoubleClickClosesFirst()
 
     QSignalSpy commands(mmControl, &MediaControl::commandDone);
     click(flPath, QStringLiteral("short.wav"), true);
-    QCOMPARE(commands.count(), 2);
-    QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("close"));
-    QCOMPARE(commands.at(1).at(0).toString(), QStringLiteral("open"));
+    QCOMPARE(QList<QVariantList>(commands), QList<QVariantList>({{"close"}, {"open"}}));
     QCOMPARE(mmControl->player()->source(), QUrl::fromLocalFile(dir("/a/short.wav")));
     QTRY_COMPARE(mmControl->player()->mediaStatus(), QMediaPlayer::LoadedMedia);
     QVERIFY(!mmControl->isPlaying());
@@ -194,26 +189,6 @@ void TestMediaPlayer::nothingPlaysUntilPlayAndDoubleClickClosesFirst()
     mmControl->setFileName(QLatin1Char('/') + dir("/a/long.wav"));
     mmControl->setCommand(QStringLiteral("open"));
     QCOMPARE(mmControl->player()->source(), QUrl::fromLocalFile(dir("/a/long.wav")));
-    QTRY_COMPARE(mmControl->player()->mediaStatus(), QMediaPlayer::LoadedMedia);
-}
-
-void TestMediaPlayer::unreadableKeepsTheLists()
-{
-    const QStringList dirsBefore = texts(diFiles), filesBefore = texts(flPath);
-    QVERIFY(QDir().mkpath(dir("/gone")));
-    drvList->setDrives({dir("/a"), dir("/gone")});
-    QVERIFY(QDir(dir("/gone")).removeRecursively());
-    drvList->setCurrentIndex(1); // a drive that is not ready
-    QCOMPARE(drvList->drive(), dir("/a"));
-    QVERIFY(m_page->findChild<QLabel *>(QStringLiteral("notice"))->isVisible());
-    for (const char *target : {"/a/none", "/a/short.wav"}) {
-        QVERIFY(!diFiles->setPath(dir(target)));
-        QVERIFY(!flPath->setPath(dir(target)));
-    }
-    QCOMPARE(diFiles->path(), dir("/a"));
-    QCOMPARE(texts(diFiles), dirsBefore);
-    QCOMPARE(flPath->path(), dir("/a"));
-    QCOMPARE(texts(flPath), filesBefore);
 }
 
 HOPWISE_TEST_MAIN(TestMediaPlayer)
