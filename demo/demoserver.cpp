@@ -21,8 +21,10 @@ struct Player
 // Woodcutting, Fletching, Fishing, Firemaking, Crafting, Smithing, Mining, Herblore, Agility,
 // Thieving, Slayer, Runecrafting, Farming, Construction.
 const Player kPlayers[] = {
-    {"Maxed Mara", {99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99}},
-    {"Ironfoot", {60, 65, 50, 62, 45, 43, 55, 70, 71, 40, 66, 52, 38, 41, 58, 30, 48, 44, 35, 40, 33, 27}},
+    {"Maxed Mara",
+     {99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99}},
+    {"Ironfoot",
+     {60, 65, 50, 62, 45, 43, 55, 70, 71, 40, 66, 52, 38, 41, 58, 30, 48, 44, 35, 40, 33, 27}},
     {"Newbie 1", {3, 1, 1, 10, 1, 1, 1, 5, 12, 1, 8, 4, 1, 1, 3, 1, 1, 1, 1, 1, 1, 1}},
 };
 
@@ -87,12 +89,12 @@ void DemoServer::answer(const QHttpServerRequest &request, QHttpServerResponder 
             responder.write(page(QStringLiteral("Runescape"), QStringLiteral("<h1>Runescape</h1>")),
                             html);
         } else if (label == QLatin1String("hiscore")) {
-            const QString name = QUrlQuery(request.url()).queryItemValue(
-                QStringLiteral("user1"), QUrl::FullyDecoded);
-            responder.write(page(QStringLiteral("Hiscores for %1").arg(name),
-                                 QStringLiteral("<h1>Personal hiscores for %1</h1>")
-                                     .arg(name.toHtmlEscaped())),
-                            html);
+            const QString name = QUrlQuery(request.url())
+                                     .queryItemValue(QStringLiteral("user1"), QUrl::FullyDecoded);
+            responder.write(
+                page(QStringLiteral("Hiscores for %1").arg(name),
+                     QStringLiteral("<h1>Personal hiscores for %1</h1>").arg(name.toHtmlEscaped())),
+                html);
         } else if (label == QLatin1String("forum")) {
             responder.write(page(QStringLiteral("Forums"), QStringLiteral("<h1>Forums</h1>")),
                             html);
@@ -121,10 +123,10 @@ void DemoServer::answer(const QHttpServerRequest &request, QHttpServerResponder 
         responder.write(m_credits, "application/rtf");
     } else if (path == QLatin1String("/~users/hopwise/update.exe")) {
         responder.write(QByteArray("MZ demo installer"), "application/octet-stream");
-    } else if (path == QLatin1String("/highscores.php")
-               || path == QLatin1String("/highscoresxp.php")) {
-        const QString name = QUrlQuery(request.url()).queryItemValue(QStringLiteral("name"),
-                                                                     QUrl::FullyDecoded);
+    } else if (path == QLatin1String("/highscores.php") ||
+               path == QLatin1String("/highscoresxp.php")) {
+        const QString name =
+            QUrlQuery(request.url()).queryItemValue(QStringLiteral("name"), QUrl::FullyDecoded);
         const bool xp = path == QLatin1String("/highscoresxp.php");
         for (const Player &p : kPlayers) {
             if (name.compare(QLatin1String(p.name), Qt::CaseInsensitive) != 0)
@@ -137,9 +139,9 @@ void DemoServer::answer(const QHttpServerRequest &request, QHttpServerResponder 
         }
         responder.write(QByteArray("Player not found"), text);
     } else if (path == QLatin1String("/runeListing")) {
-        responder.write(page(QStringLiteral("Velmora Marketplace"),
-                             QStringLiteral("<h1>Marketplace</h1>")),
-                        html);
+        responder.write(
+            page(QStringLiteral("Velmora Marketplace"), QStringLiteral("<h1>Marketplace</h1>")),
+            html);
     } else if (path == QLatin1String("/") || path.isEmpty()) {
         responder.write(page(QStringLiteral("Velmora"), QStringLiteral("<h1>Velmora</h1>")), html);
     } else {

@@ -8,8 +8,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Local stand-ins for HopWise's update server, Velmora site and game hosts."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Local stand-ins for HopWise's update server, Velmora site and game hosts."));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("Port on 127.0.0.1 (0: any free one)."),
