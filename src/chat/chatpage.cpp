@@ -2,6 +2,7 @@
 
 #include "chat/ircmessage.h"
 #include "chat/parlane.h"
+#include "controls/design.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
 #include "shell/endpoints.h"
@@ -23,41 +24,6 @@ namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
 
-QFont tahoma()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    return font;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
-                  int width, int height)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    Twips::place(label, left, top, width, height);
-    return label;
-}
-
-QLineEdit *makeTextBox(QWidget *parent, const char *name, const QString &text, int left, int top,
-                       int width, int height)
-{
-    auto *box = new QLineEdit(text, parent);
-    box->setObjectName(QLatin1String(name));
-    Twips::place(box, left, top, width, height);
-    return box;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, int left, int top,
-                        int width, int height)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    Twips::place(button, left, top, width, height);
-    return button;
-}
-
 QGroupBox *makeFrame(QWidget *parent, const char *name)
 {
     auto *frame = new QGroupBox(parent);
@@ -72,24 +38,28 @@ ChatPage::ChatPage(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("pageChat"));
-    setFont(tahoma());
+    setFont(Design::font());
 
     fraLogin = makeFrame(this, "fraLogin");
     fraLogin->setAccessibleName(tr("Chat login"));
-    Label29 = makeLabel(fraLogin, "Label29", QStringLiteral("Username:"), 4440, 360, 975, 255);
-    txtUsername = makeTextBox(fraLogin, "txtUsername", QString(), 4440, 600, 1695, 285);
+    Label29 = Design::create<QLabel>(fraLogin, "Label29", QStringLiteral("Username:"), 4440, 360,
+                                     975, 255);
+    txtUsername =
+        Design::create<QLineEdit>(fraLogin, "txtUsername", QString(), 4440, 600, 1695, 285);
     txtUsername->setAccessibleName(tr("Username"));
-    Label31 = makeLabel(fraLogin, "Label31", QStringLiteral("Channel:"), 6240, 360, 975, 255);
-    txtChannel =
-        makeTextBox(fraLogin, "txtChannel", QStringLiteral("#Velmora"), 6240, 600, 1695, 285);
+    Label31 = Design::create<QLabel>(fraLogin, "Label31", QStringLiteral("Channel:"), 6240, 360,
+                                     975, 255);
+    txtChannel = Design::create<QLineEdit>(fraLogin, "txtChannel", QStringLiteral("#Velmora"), 6240,
+                                           600, 1695, 285);
     txtChannel->setAccessibleName(tr("Channel"));
-    Label28 = makeLabel(fraLogin, "Label28", QStringLiteral("Server IP:"), 5280, 960, 1695, 255);
+    Label28 = Design::create<QLabel>(fraLogin, "Label28", QStringLiteral("Server IP:"), 5280, 960,
+                                     1695, 255);
     Label28->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    txtIP =
-        makeTextBox(fraLogin, "txtIP", Endpoints::current().updateHost(), 5280, 1200, 1695, 285);
+    txtIP = Design::create<QLineEdit>(fraLogin, "txtIP", Endpoints::current().updateHost(), 5280,
+                                      1200, 1695, 285);
     txtIP->setAccessibleName(tr("Server IP"));
-    cmdConnect =
-        makeButton(fraLogin, "cmdConnect", QStringLiteral("Connect"), 5640, 1560, 975, 255);
+    cmdConnect = Design::create<QPushButton>(fraLogin, "cmdConnect", QStringLiteral("Connect"),
+                                             5640, 1560, 975, 255);
     Label29->setBuddy(txtUsername);
     Label31->setBuddy(txtChannel);
     Label28->setBuddy(txtIP);
@@ -107,10 +77,11 @@ ChatPage::ChatPage(QWidget *parent)
     rtfChat->setReadOnly(true);
     rtfChat->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Twips::place(rtfChat, 120, 240, 9855, 1455);
-    txtMessage = makeTextBox(fraChat, "txtMessage", QString(), 120, 1800, 8775, 285);
+    txtMessage = Design::create<QLineEdit>(fraChat, "txtMessage", QString(), 120, 1800, 8775, 285);
     txtMessage->setAccessibleName(tr("Message"));
     txtMessage->installEventFilter(this);
-    cmdSend = makeButton(fraChat, "cmdSend", QStringLiteral("Send"), 9000, 1800, 975, 255);
+    cmdSend = Design::create<QPushButton>(fraChat, "cmdSend", QStringLiteral("Send"), 9000, 1800,
+                                          975, 255);
 
     tmrPong = new QTimer(this);
     tmrPong->setObjectName(QStringLiteral("tmrPong"));

@@ -1,6 +1,7 @@
 #include "shell/frmmain.h"
 
 #include "chat/chatpage.h"
+#include "controls/design.h"
 #include "controls/mediacontrol.h"
 #include "controls/notice.h"
 #include "controls/tabcontrol.h"
@@ -37,25 +38,6 @@ namespace {
 // Client area of the window at design, in twips.
 constexpr int ClientWidth = 12015;
 constexpr int ClientHeight = 8415;
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
-                  int width, int height)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    Twips::place(label, left, top, width, height);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, int left, int top,
-                        int width, int height)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    Twips::place(button, left, top, width, height);
-    return button;
-}
 
 } // namespace
 
@@ -114,7 +96,8 @@ FrmMain::FrmMain(QWidget *parent)
     buildClock(client);
     buildTools(client);
 
-    cmdClose = makeButton(client, "cmdClose", tr("Close World"), 13440, 10440, 1095, 255);
+    cmdClose =
+        Design::create<QPushButton>(client, "cmdClose", tr("Close World"), 13440, 10440, 1095, 255);
     connect(cmdClose, &QPushButton::clicked, this, &FrmMain::frmMain_cmdClose_Click);
 
     picSC = new QLabel(client);
@@ -168,8 +151,7 @@ void FrmMain::buildWorldTabs(QWidget *client)
     ssWorlds->setObjectName(QStringLiteral("ssWorlds"));
     Twips::place(ssWorlds, 12000, 960, 2535, 9375);
 
-    QFont buttonFont(QStringLiteral("Tahoma"));
-    buttonFont.setPointSizeF(8.25);
+    const QFont buttonFont = Design::font();
     for (int tab = 0; tab < WorldCatalogue::pageCount; ++tab) {
         QWidget *page = ssWorlds->addPage(WorldCatalogue::pageCaption(tab),
                                           QStringLiteral("ssWorldsPage%1").arg(tab));
@@ -195,15 +177,15 @@ void FrmMain::buildWorldTabs(QWidget *client)
 void FrmMain::buildClock(QWidget *client)
 {
     const QString zero = QStringLiteral("0");
-    lblDays = makeLabel(client, "lblDays", zero, 12120, 120, 495, 255);
-    lblHours = makeLabel(client, "lblHours", zero, 12720, 120, 495, 255);
-    lblMinutes = makeLabel(client, "lblMinutes", zero, 13320, 120, 495, 255);
-    lblSeconds = makeLabel(client, "lblSeconds", zero, 13920, 120, 495, 255);
+    lblDays = Design::create<QLabel>(client, "lblDays", zero, 12120, 120, 495, 255);
+    lblHours = Design::create<QLabel>(client, "lblHours", zero, 12720, 120, 495, 255);
+    lblMinutes = Design::create<QLabel>(client, "lblMinutes", zero, 13320, 120, 495, 255);
+    lblSeconds = Design::create<QLabel>(client, "lblSeconds", zero, 13920, 120, 495, 255);
     QLabel *captions[] = {
-        makeLabel(client, "Label1", tr("Day"), 12120, 360, 495, 255),
-        makeLabel(client, "Label2", tr("Hour"), 12720, 360, 495, 255),
-        makeLabel(client, "Label3", tr("Min"), 13320, 360, 495, 255),
-        makeLabel(client, "Label4", tr("Sec"), 13920, 360, 495, 255),
+        Design::create<QLabel>(client, "Label1", tr("Day"), 12120, 360, 495, 255),
+        Design::create<QLabel>(client, "Label2", tr("Hour"), 12720, 360, 495, 255),
+        Design::create<QLabel>(client, "Label3", tr("Min"), 13320, 360, 495, 255),
+        Design::create<QLabel>(client, "Label4", tr("Sec"), 13920, 360, 495, 255),
     };
     for (QLabel *l : {lblDays, lblHours, lblMinutes, lblSeconds})
         l->setStyleSheet(QStringLiteral("color: white;"));
@@ -217,10 +199,12 @@ void FrmMain::buildClock(QWidget *client)
     const QString grey =
         QStringLiteral("QPushButton { background: rgb(128, 128, 128); border: 1px solid #404040; }"
                        "QPushButton:pressed { background: rgb(100, 100, 100); }");
-    cmdPause = makeButton(client, "cmdPause", QStringLiteral("P"), 13080, 600, 255, 255);
+    cmdPause =
+        Design::create<QPushButton>(client, "cmdPause", QStringLiteral("P"), 13080, 600, 255, 255);
     cmdPause->setStyleSheet(grey);
     cmdPause->setToolTip(tr("Pause or resume the clock"));
-    cmdReset = makeButton(client, "cmdReset", QStringLiteral("R"), 13320, 600, 255, 255);
+    cmdReset =
+        Design::create<QPushButton>(client, "cmdReset", QStringLiteral("R"), 13320, 600, 255, 255);
     cmdReset->setStyleSheet(grey);
     cmdReset->setToolTip(tr("Reset the clock"));
     connect(cmdPause, &QPushButton::clicked, this, &FrmMain::frmMain_cmdPause_Click);

@@ -1,6 +1,7 @@
 #include "stats/statlookuppage.h"
 
 #include "controls/changelabel.h"
+#include "controls/design.h"
 #include "controls/twips.h"
 #include "shell/endpoints.h"
 #include "shell/forms.h"
@@ -57,14 +58,6 @@ constexpr int RowTop[] = {600, 840, 1080, 1320, 1560, 1800};
 constexpr int LabelHeight = 195;
 constexpr int ValueWidth = 180;
 
-QFont tahoma(bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 StatLookupPage::StatLookupPage(QWidget *parent)
@@ -105,12 +98,12 @@ StatLookupPage::StatLookupPage(QWidget *parent)
         auto *caption = new QLabel(QLatin1String(skill.caption), this);
         caption->setObjectName(QStringLiteral("Label%1").arg(captionNumber++));
         caption->setTextFormat(Qt::PlainText);
-        caption->setFont(tahoma(true));
+        caption->setFont(Design::font(true));
         Twips::place(caption, left, top, width, LabelHeight);
 
         auto *value = new ChangeLabel(this);
         value->setObjectName(QLatin1String(skill.valueLabel));
-        value->setFont(tahoma(false));
+        value->setFont(Design::font(false));
         value->setAccessibleName(QLatin1String(skill.caption).chopped(1));
         value->installEventFilter(this);
         Twips::place(value, left + width, top, ValueWidth, LabelHeight);
@@ -142,13 +135,13 @@ StatLookupPage::StatLookupPage(QWidget *parent)
     auto *combatCaption = new QLabel(tr("Combat:"), this);
     combatCaption->setObjectName(QStringLiteral("Label%1").arg(captionNumber));
     combatCaption->setTextFormat(Qt::PlainText);
-    combatCaption->setFont(tahoma(true));
+    combatCaption->setFont(Design::font(true));
     combatCaption->setStyleSheet(QStringLiteral("color: red;"));
     Twips::place(combatCaption, 7320, 1560, 840, LabelHeight);
 
     lblCombat = new ChangeLabel(this);
     lblCombat->setObjectName(QStringLiteral("lblCombat"));
-    lblCombat->setFont(tahoma(false));
+    lblCombat->setFont(Design::font(false));
     lblCombat->setAccessibleName(tr("Combat"));
     Twips::place(lblCombat, 8160, 1560, 1020, LabelHeight);
 

@@ -1,5 +1,6 @@
 #include "web/frmbrowser.h"
 
+#include "controls/design.h"
 #include "controls/twips.h"
 #include "shell/endpoints.h"
 #include "shell/webbrowser.h"
@@ -23,14 +24,6 @@ constexpr int ClientWidth = 9855;
 constexpr int ClientHeight = 8295;
 constexpr int BrowserLeft = 120;
 constexpr int BrowserTop = 480;
-
-QFont tahoma(bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    font.setBold(bold);
-    return font;
-}
 
 } // namespace
 
@@ -64,14 +57,14 @@ FrmBrowser::FrmBrowser(QWidget *parent)
 
     txtURL = new QLineEdit(client);
     txtURL->setObjectName(QStringLiteral("txtURL"));
-    txtURL->setFont(tahoma(false));
+    txtURL->setFont(Design::font(false));
     txtURL->setAccessibleName(tr("Address"));
     Twips::place(txtURL, 120, 120, 8655, 285);
     txtURL->installEventFilter(this);
 
     cmdGO = new QPushButton(tr("Go"), client);
     cmdGO->setObjectName(QStringLiteral("cmdGO"));
-    cmdGO->setFont(tahoma(true));
+    cmdGO->setFont(Design::font(true));
     Twips::place(cmdGO, 8880, 120, 855, 255);
     connect(cmdGO, &QPushButton::clicked, this, &FrmBrowser::frmBrowser_cmdGO_Click);
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "controls/twips.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+#include <type_traits>
+
+// The look every HopWise window is laid out for: Tahoma at 8.25 points, controls at fixed places
+// given in twips.
+namespace Design {
+
+inline QFont font(bool bold = false)
+{
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSizeF(8.25);
+    f.setBold(bold);
+    return f;
+}
+
+// A control with its design name (also its object name, so tests and tools find it), its design
+// text and its place. Labels show their text as plain text: some of it comes from servers.
+template<class T>
+T *create(QWidget *parent, const char *name, const QString &text, int left, int top, int width,
+          int height)
+{
+    auto *control = new T(text, parent);
+    control->setObjectName(QLatin1String(name));
+    if constexpr (std::is_base_of_v<QLabel, T>)
+        control->setTextFormat(Qt::PlainText);
+    Twips::place(control, left, top, width, height);
+    return control;
+}
+
+} // namespace Design
