@@ -1,5 +1,6 @@
 #include "tools/notepadpage.h"
 
+#include "controls/design.h"
 #include "controls/notice.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
@@ -16,8 +17,7 @@ NotepadPage::NotepadPage(QWidget *parent)
     rtfNotes = new RichTextBox(this);
     rtfNotes->setObjectName(QStringLiteral("rtfNotes"));
     rtfNotes->setAccessibleName(tr("Notes"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
+    const QFont font = Design::font();
     rtfNotes->setFont(font);
     rtfNotes->document()->setDefaultFont(font);
     Twips::place(rtfNotes, 120, 480, 11535, 2055);

@@ -1,5 +1,6 @@
 #include "web/frmabout.h"
 
+#include "controls/design.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
 #include "shell/desktop.h"
@@ -28,10 +29,8 @@ FrmAbout::FrmAbout(QWidget *parent)
                    Qt::WindowCloseButtonHint);
     setFixedSize(Twips::size(ClientWidth, ClientHeight));
 
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPointSizeF(8.25);
-    QFont tahomaBold = tahoma;
-    tahomaBold.setBold(true);
+    const QFont tahoma = Design::font();
+    const QFont tahomaBold = Design::font(true);
 
     imgBG = new QLabel(this);
     imgBG->setObjectName(QStringLiteral("imgBG"));
