@@ -51,11 +51,9 @@ public:
 private:
     void read()
     {
-        m_buffer += socket->readAll();
-        for (int lf; (lf = int(m_buffer.indexOf('\n'))) >= 0; m_buffer.remove(0, lf + 1))
-            lines.append(m_buffer.left(lf).chopped(lf > 0 && m_buffer[lf - 1] == '\r'));
+        while (socket->canReadLine()) // a line ends at LF, its CR goes with it
+            lines.append(socket->readLine().replace("\r\n", "\n").chopped(1));
     }
-    QByteArray m_buffer;
     int m_seen = 0;
 };
 
@@ -89,11 +87,7 @@ public:
                m_process.state() == QProcess::Running;
     }
     // Ends the server at once, as a crash would.
-    void kill()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
+    void kill() { m_process.close(); }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
 
     quint16 port = 0;
