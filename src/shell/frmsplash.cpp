@@ -1,5 +1,6 @@
 #include "shell/frmsplash.h"
 
+#include "controls/design.h"
 #include "controls/twips.h"
 #include "shell/endpoints.h"
 #include "shell/forms.h"
@@ -53,9 +54,8 @@ FrmSplash::FrmSplash(QWidget *parent)
         pal.setColor(QPalette::WindowText, Qt::white);
         label->setPalette(pal);
     }
-    QFont title(QStringLiteral("Tahoma"));
+    QFont title = Design::font(true);
     title.setPointSizeF(21.75);
-    title.setBold(true);
     Label1->setFont(title);
 
     iNetVersion = new UrlFetcher(this);
