@@ -26,3 +26,13 @@ function(hopwise_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
     ENVIRONMENT "HOPWISE_SOURCE_DIR=${PROJECT_SOURCE_DIR};HOPWISE_BINARY_DIR=${PROJECT_BINARY_DIR}")
 endfunction()
+
+# hopwise_add_benchmark(<name> SOURCES ... [LIBS ...])
+# A benchmark program (not a test); scripts/bench builds all of them through the target
+# `benchmarks` and runs each.
+function(hopwise_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} hopwise_warnings)
+  set_property(GLOBAL APPEND PROPERTY HOPWISE_BENCHMARKS ${name})
+endfunction()

@@ -1,5 +1,6 @@
 #include "shell/frmupdate.h"
 
+#include "controls/design.h"
 #include "controls/twips.h"
 #include "shell/desktop.h"
 #include "shell/endpoints.h"
@@ -15,26 +16,6 @@ namespace {
 
 constexpr int ClientWidth = 2775;
 constexpr int ClientHeight = 1215;
-
-QLabel *makeLabel(QWidget *parent, const char *name, int left, int top)
-{
-    auto *label = new QLabel(QStringLiteral("Your Version: "), parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(pal);
-    Twips::place(label, left, top, 2415, 255);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, int left)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    Twips::place(button, left, 720, 975, 375);
-    return button;
-}
 
 } // namespace
 
@@ -55,10 +36,16 @@ FrmUpdate::FrmUpdate(QWidget *parent)
     imgBG->setScaledContents(true);
     imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/update-backdrop.jpg")));
 
-    lblVersion = makeLabel(this, "lblVersion", 120, 120);
-    lblNewest = makeLabel(this, "lblNewest", 120, 360);
-    cmdUpdate = makeButton(this, "cmdUpdate", tr("Update"), 120);
-    cmdLater = makeButton(this, "cmdLater", tr("Later"), 1680);
+    const QString design = QStringLiteral("Your Version: ");
+    lblVersion = Design::create<QLabel>(this, "lblVersion", design, 120, 120, 2415, 255);
+    lblNewest = Design::create<QLabel>(this, "lblNewest", design, 120, 360, 2415, 255);
+    for (QLabel *label : {lblVersion, lblNewest}) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(pal);
+    }
+    cmdUpdate = Design::create<QPushButton>(this, "cmdUpdate", tr("Update"), 120, 720, 975, 375);
+    cmdLater = Design::create<QPushButton>(this, "cmdLater", tr("Later"), 1680, 720, 975, 375);
     connect(cmdUpdate, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdUpdate_Click);
     connect(cmdLater, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdLater_Click);
 
