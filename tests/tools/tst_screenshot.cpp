@@ -1,3 +1,4 @@
+#include "fullfilesystem.h"
 #include "testmain.h"
 
 #include "shell/frmmain.h"
@@ -17,6 +18,7 @@ private slots:
     void fileName();
     void shotsArePngsOfTheScreenAndNeverOverwrite();
     void menuItemReportsFailureAndGoesOn();
+    void fullDiskLeavesNoPicture();
 
 private:
     QLabel m_picSC; // hidden, like the main window's
@@ -84,6 +86,25 @@ void TestScreenshot::menuItemReportsFailureAndGoesOn()
     mnuScreenshot->trigger();
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 1);
     qunsetenv("HOPWISE_PROGRAM_DIR");
+}
+
+void TestScreenshot::fullDiskLeavesNoPicture()
+{
+    FullFileSystem full;
+    const QString folder = full.filePath(QStringLiteral("screenshots"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(full.fill());
+    const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, full.path());
+    QVERIFY(!shot.ok());
+    QVERIFY2(shot.error.contains(QStringLiteral("could not be saved")), qPrintable(shot.error));
+    QVERIFY(shot.path.isEmpty());
+    // A truncated picture under a shot's name would pass for a real one.
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+
+    full.makeRoom();
+    const ScreenshotResult later = takeScreenshot(&m_picSC, &m_picSC, full.path());
+    QVERIFY2(later.ok(), qPrintable(later.error));
 }
 
 HOPWISE_TEST_MAIN(TestScreenshot)
