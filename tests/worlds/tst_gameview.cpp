@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineLoadingInfo>
 
 namespace {
 
@@ -214,6 +215,8 @@ private slots:
         // Closing with no world loaded does the same; the next selection starts the clock again.
         QCOMPARE(click(QStringLiteral("cmdClose")), QStringLiteral("P stopped 0:0:0:0"));
         QCOMPARE(click(QStringLiteral("cmdWorld_4")), QStringLiteral("P running 0:0:0:0"));
+        // Its navigation must not run on into the next test's.
+        QVERIFY(waitForGamePage(labelOf(4)));
     }
 
     void guardCancelsOnlyTheExactPublisherRoot_data()
@@ -244,7 +247,19 @@ private slots:
                                                               "<iframe src=\"" +
                                                               root + "frame\"></iframe>"));
         m_game.setResponse("/marker", page("Marker"));
-        view->Navigate("http://" + gameHost("uk1") + "/with-frames");
+        // Waits for this navigation's own end: a page still loading from before would take the
+        // place of this one.
+        const QUrl withFrames("http://" + gameHost("uk1") + "/with-frames");
+        bool loaded = false;
+        QObject context;
+        connect(view->page(), &QWebEnginePage::loadingChanged, &context,
+                [&](const QWebEngineLoadingInfo &info) {
+                    loaded =
+                        loaded || (info.url() == withFrames &&
+                                   info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+                });
+        view->Navigate(withFrames.toString());
+        QTRY_VERIFY_WITH_TIMEOUT(loaded, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("Frames"), 30000);
         // The frame below the root loads; the frame at the root never asks the server.
         const auto asked = [this](const QByteArray &target) {
