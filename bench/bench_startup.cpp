@@ -3,7 +3,8 @@
 // answer a byte at a time; splash tick to main window on screen; the memory of the whole process
 // tree (web engine processes included) once the home page has loaded; and process start to main
 // window with 10 and 100 MiB notes files. The program prints its moments when
-// HOPWISE_TRACE_STARTUP=1. Name scenarios to run only some (normal silent trickling notes).
+// HOPWISE_TRACE_STARTUP=1. Name scenarios to run only some (normal silent trickling notes);
+// HOPWISE_BENCH_PROGRAM names another build of the program to time.
 #include "recordingserver.h"
 
 #include <QCoreApplication>
@@ -172,7 +173,9 @@ int main(int argc, char *argv[])
         server.setResponse("/~users/hopwise/version.qvx", version);
         server.setResponse("/~users/hopwise/index.php", home);
     };
-    const QString binary = QStringLiteral(HOPWISE_APP_PATH);
+    // Another build of the program (an older one, to compare) when given.
+    const QString binary =
+        qEnvironmentVariable("HOPWISE_BENCH_PROGRAM", QStringLiteral(HOPWISE_APP_PATH));
     QTextStream out(stdout);
     const auto failed = [](const char *what, int i) {
         QTextStream(stderr) << what << " run " << i + 1 << " did not complete\n";
