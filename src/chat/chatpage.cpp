@@ -5,7 +5,7 @@
 #include "controls/design.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
+#include "core/endpoints.h"
 
 #include <QEvent>
 #include <QGroupBox>

@@ -2,13 +2,13 @@
 
 #include "controls/design.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
+#include "core/endpoints.h"
+#include "core/modstore.h"
+#include "core/urlfetcher.h"
+#include "core/versioncheck.h"
 #include "shell/forms.h"
 #include "shell/frmupdate.h"
-#include "shell/modstore.h"
 #include "shell/startuptrace.h"
-#include "shell/urlfetcher.h"
-#include "shell/versioncheck.h"
 
 #include <QCloseEvent>
 #include <QFont>

@@ -2,10 +2,10 @@
 
 #include "controls/design.h"
 #include "controls/twips.h"
-#include "shell/desktop.h"
-#include "shell/endpoints.h"
+#include "core/desktop.h"
+#include "core/endpoints.h"
+#include "core/modstore.h"
 #include "shell/forms.h"
-#include "shell/modstore.h"
 
 #include <QLabel>
 #include <QPushButton>

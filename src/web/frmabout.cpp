@@ -3,9 +3,9 @@
 #include "controls/design.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
-#include "shell/desktop.h"
-#include "shell/endpoints.h"
-#include "shell/urlfetcher.h"
+#include "core/desktop.h"
+#include "core/endpoints.h"
+#include "core/urlfetcher.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 
 #include "controls/design.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
+#include "core/endpoints.h"
 #include "shell/webbrowser.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 // The mini browser and the About box, with pages and credits served on loopback.
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
+#include "core/desktop.h"
 #include "recordingserver.h"
-#include "shell/desktop.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
 #include "shell/webbrowser.h"
