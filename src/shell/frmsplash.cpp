@@ -8,7 +8,7 @@
 #include "core/versioncheck.h"
 #include "shell/forms.h"
 #include "shell/frmupdate.h"
-#include "shell/startuptrace.h"
+#include "shell/windowtrace.h"
 
 #include <QCloseEvent>
 #include <QFont>
