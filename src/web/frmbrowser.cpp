@@ -2,8 +2,8 @@
 
 #include "controls/design.h"
 #include "controls/twips.h"
+#include "controls/webbrowser.h"
 #include "core/endpoints.h"
-#include "shell/webbrowser.h"
 
 #include <QAction>
 #include <QKeyEvent>

@@ -3,6 +3,7 @@
 #include "controls/mediacontrol.h"
 #include "controls/tabcontrol.h"
 #include "controls/twips.h"
+#include "controls/webbrowser.h"
 #include "core/desktop.h"
 #include "core/endpoints.h"
 #include "recordingserver.h"
@@ -10,7 +11,6 @@
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
 #include "shell/frmupdate.h"
-#include "shell/webbrowser.h"
 #include "testmain.h"
 
 #include <QAction>

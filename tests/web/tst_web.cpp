@@ -1,11 +1,11 @@
 // The mini browser and the About box, with pages and credits served on loopback.
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
+#include "controls/webbrowser.h"
 #include "core/desktop.h"
 #include "recordingserver.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
-#include "shell/webbrowser.h"
 #include "testmain.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"

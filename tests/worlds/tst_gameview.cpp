@@ -1,6 +1,6 @@
+#include "controls/webbrowser.h"
 #include "recordingserver.h"
 #include "shell/frmmain.h"
-#include "shell/webbrowser.h"
 #include "testmain.h"
 #include "worlds/worldcatalogue.h"
 

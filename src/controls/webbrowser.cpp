@@ -1,4 +1,4 @@
-#include "shell/webbrowser.h"
+#include "controls/webbrowser.h"
 
 #include <QUrl>
 #include <QWebEngineSettings>
