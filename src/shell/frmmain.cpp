@@ -223,6 +223,8 @@ void FrmMain::buildTools(QWidget *client)
     Twips::place(ssTools, 120, 8400, 11775, 2655);
 
     m_statLookup = new StatLookupPage;
+    connect(m_statLookup, &StatLookupPage::officialHighscoresRequested, this,
+            [](const QString &url) { Forms::showBrowser()->browser()->Navigate(url); });
     m_mediaPlayer = new MediaPlayerPage;
     m_notepad = new NotepadPage;
     m_chat = new ChatPage;

@@ -3,13 +3,10 @@
 #include "controls/changelabel.h"
 #include "controls/design.h"
 #include "controls/twips.h"
-#include "controls/webbrowser.h"
 #include "core/endpoints.h"
 #include "core/urlfetcher.h"
-#include "shell/forms.h"
 #include "stats/combatlevel.h"
 #include "stats/relaybody.h"
-#include "web/frmbrowser.h"
 
 #include <QComboBox>
 #include <QHelpEvent>
@@ -235,8 +232,7 @@ void StatLookupPage::lookup()
 
 void StatLookupPage::frmMain_cmdRealHS_Click()
 {
-    FrmBrowser *browser = Forms::showBrowser();
-    browser->browser()->Navigate(
+    emit officialHighscoresRequested(
         Endpoints::current().officialHighscoreUrl(encodedName(cboUsername->currentText())));
 }
 

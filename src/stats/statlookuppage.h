@@ -43,6 +43,11 @@ public slots:
     void frmMain_lblAttack_Change();
     void frmMain_tmrCombat_Timer();
 
+signals:
+    // "View in RS Highscores": the mini browser belongs to the window above, which shows it and
+    // navigates it to `url`.
+    void officialHighscoresRequested(const QString &url);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

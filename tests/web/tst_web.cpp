@@ -11,6 +11,7 @@
 #include "web/frmbrowser.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -47,6 +48,7 @@ private slots:
     void bookmarks_data();
     void bookmarks();
     void openings();
+    void officialHighscoresFromTheStatLookup();
     void untrustedCredits();
 
 private:
@@ -209,6 +211,23 @@ void TestWeb::openings()
     Desktop::setOpenUrlHandlerForTesting({});
     QCOMPARE(opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
     QVERIFY(Forms::about()->isVisible());
+}
+
+void TestWeb::officialHighscoresFromTheStatLookup()
+{
+    // The official site is played by the local server.
+    FrmMain main;
+    auto *name = main.findChild<QComboBox *>(QStringLiteral("cboUsername"));
+    auto *realHS = main.findChild<QPushButton *>(QStringLiteral("cmdRealHS"));
+    QVERIFY(name && realHS);
+    name->setEditText(QStringLiteral("a b&user2=c#d%+1"));
+    realHS->click();
+    QVERIFY(Forms::browser() && Forms::browser()->isVisible());
+    QVERIFY(m_server.waitForRequests(1, 15000));
+    QCOMPARE(m_server.requests()[0].target,
+             "/lang/en/aff/runescape/hiscorepersonal.ws?user1=a%20b%26user2%3Dc%23d%25%2B1");
+    QCOMPARE(m_server.requests()[0].host,
+             "hiscore.localhost:" + QByteArray::number(m_server.port()));
 }
 
 void TestWeb::untrustedCredits()
