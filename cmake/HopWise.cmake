@@ -1,10 +1,12 @@
-# hopwise_add_library(<name> SOURCES ... [LIBS ...])
-# One static library per source folder; every target links the shared warnings.
+# hopwise_add_library(<name> SOURCES ... [LIBS ...] [PRIVATE_LIBS ...])
+# One static library per source folder; every target links the shared warnings. LIBS are what
+# the library's headers need, PRIVATE_LIBS what only its sources use. A library links only
+# layers below its own (scripts/check-layers).
 function(hopwise_add_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/.. ${CMAKE_CURRENT_BINARY_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE hopwise_warnings)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS} hopwise_warnings)
 endfunction()
 
 # hopwise_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [BARE])
