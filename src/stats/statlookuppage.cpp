@@ -2,6 +2,7 @@
 
 #include "controls/changelabel.h"
 #include "controls/design.h"
+#include "controls/keyascii.h"
 #include "controls/twips.h"
 #include "core/endpoints.h"
 #include "core/urlfetcher.h"
@@ -160,11 +161,8 @@ QString StatLookupPage::encodedName(const QString &name)
 bool StatLookupPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched == cboUsername->lineEdit()) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            frmMain_cboUsername_KeyPress(13);
-        else if (!key->text().isEmpty())
-            frmMain_cboUsername_KeyPress(static_cast<qint16>(key->text().at(0).unicode()));
+        if (const std::optional<qint16> code = keyAscii(*static_cast<QKeyEvent *>(event)))
+            frmMain_cboUsername_KeyPress(*code);
         // The key goes on to the combo box either way.
         return false;
     }

@@ -1,6 +1,7 @@
 #include "web/frmbrowser.h"
 
 #include "controls/design.h"
+#include "controls/keyascii.h"
 #include "controls/twips.h"
 #include "controls/webbrowser.h"
 #include "core/endpoints.h"
@@ -133,11 +134,8 @@ void FrmBrowser::resizeEvent(QResizeEvent *event)
 bool FrmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtURL && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            frmBrowser_txtURL_KeyPress(13);
-        else if (!key->text().isEmpty())
-            frmBrowser_txtURL_KeyPress(static_cast<qint16>(key->text().at(0).unicode()));
+        if (const std::optional<qint16> code = keyAscii(*static_cast<QKeyEvent *>(event)))
+            frmBrowser_txtURL_KeyPress(*code);
         // The key still reaches the address box.
         return false;
     }
