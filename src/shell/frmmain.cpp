@@ -77,11 +77,7 @@ FrmMain::FrmMain(QWidget *parent)
     client->setPalette(pal);
     setCentralWidget(client);
 
-    imgBG = new QLabel(client);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/main-backdrop.jpg")));
-    imgBG->lower();
+    imgBG = Design::backdrop(client, QStringLiteral(":/hopwise/main-backdrop.jpg"));
 
     wbClient = new WebBrowser(client);
     wbClient->setObjectName(QStringLiteral("wbClient"));
@@ -335,11 +331,7 @@ void FrmMain::applyOuterSize()
 
 void FrmMain::centreOnScreen()
 {
-    if (QScreen *screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Design::centreOnScreen(this);
 }
 
 void FrmMain::frmMain_mnuMax_Click()

@@ -13,7 +13,6 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -33,10 +32,7 @@ FrmSplash::FrmSplash(QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
     setFixedSize(Twips::size(ClientWidth, ClientHeight));
 
-    imgBG = new QLabel(this);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/splash-backdrop.gif")));
+    imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/splash-backdrop.gif"));
     Twips::place(imgBG, 0, 0, ClientWidth, ClientHeight);
 
     Label1 = new QLabel(QStringLiteral("HopWise"), this);
@@ -66,11 +62,7 @@ FrmSplash::FrmSplash(QWidget *parent)
     tmrSplash->setInterval(TickMs);
     connect(tmrSplash, &QTimer::timeout, this, &FrmSplash::frmSplash_tmrSplash_Timer);
 
-    if (QScreen *screen = this->screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Design::centreOnScreen(this);
 }
 
 FrmSplash *FrmSplash::start()

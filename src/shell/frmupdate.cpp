@@ -9,7 +9,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -31,10 +30,7 @@ FrmUpdate::FrmUpdate(QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
     setFixedSize(Twips::size(ClientWidth, ClientHeight));
 
-    imgBG = new QLabel(this);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/update-backdrop.jpg")));
+    imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/update-backdrop.jpg"));
 
     const QString design = QStringLiteral("Your Version: ");
     lblVersion = Design::create<QLabel>(this, "lblVersion", design, 120, 120, 2415, 255);
@@ -49,11 +45,7 @@ FrmUpdate::FrmUpdate(QWidget *parent)
     connect(cmdUpdate, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdUpdate_Click);
     connect(cmdLater, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdLater_Click);
 
-    if (QScreen *screen = this->screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Design::centreOnScreen(this);
 
     frmUpdate_Form_Load();
 }

@@ -32,10 +32,7 @@ FrmAbout::FrmAbout(QWidget *parent)
     const QFont tahoma = Design::font();
     const QFont tahomaBold = Design::font(true);
 
-    imgBG = new QLabel(this);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/about-backdrop.jpg")));
+    imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/about-backdrop.jpg"));
     imgBG->setGeometry(rect());
 
     Label1 = new QLabel(

@@ -50,11 +50,7 @@ FrmBrowser::FrmBrowser(QWidget *parent)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    imgBG = new QLabel(client);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/browser-backdrop.jpg")));
-    imgBG->lower();
+    imgBG = Design::backdrop(client, QStringLiteral(":/hopwise/browser-backdrop.jpg"));
 
     txtURL = new QLineEdit(client);
     txtURL->setObjectName(QStringLiteral("txtURL"));
