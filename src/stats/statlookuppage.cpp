@@ -7,6 +7,7 @@
 #include "core/endpoints.h"
 #include "core/urlfetcher.h"
 #include "stats/combatlevel.h"
+#include "stats/playername.h"
 #include "stats/relaybody.h"
 
 #include <QComboBox>
@@ -17,7 +18,6 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -153,11 +153,6 @@ StatLookupPage::StatLookupPage(QWidget *parent)
     iNetHS->setObjectName(QStringLiteral("iNetHS"));
 }
 
-QString StatLookupPage::encodedName(const QString &name)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(name));
-}
-
 bool StatLookupPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched == cboUsername->lineEdit()) {
@@ -205,13 +200,13 @@ void StatLookupPage::lookup()
     QStringList experience;
 
     const FetchResult levelsReply = iNetHS->OpenURL(
-        Endpoints::current().relayLevelsUrl(encodedName(cboUsername->currentText())));
+        Endpoints::current().relayLevelsUrl(PlayerName::encoded(cboUsername->currentText())));
     if (levelsReply.ok)
         levels = RelayBody::fields(levelsReply.text());
 
     // The name is read again: it is what the box holds now, not what it held a request ago.
     const FetchResult experienceReply = iNetHS->OpenURL(
-        Endpoints::current().relayExperienceUrl(encodedName(cboUsername->currentText())));
+        Endpoints::current().relayExperienceUrl(PlayerName::encoded(cboUsername->currentText())));
     if (experienceReply.ok)
         experience = RelayBody::fields(experienceReply.text());
 
@@ -231,7 +226,7 @@ void StatLookupPage::lookup()
 void StatLookupPage::frmMain_cmdRealHS_Click()
 {
     emit officialHighscoresRequested(
-        Endpoints::current().officialHighscoreUrl(encodedName(cboUsername->currentText())));
+        Endpoints::current().officialHighscoreUrl(PlayerName::encoded(cboUsername->currentText())));
 }
 
 void StatLookupPage::frmMain_lblAttack_Change()

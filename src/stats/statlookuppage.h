@@ -32,10 +32,6 @@ public:
     // The value label of relay field `field`.
     ChangeLabel *valueLabel(int field) const { return m_values.at(static_cast<size_t>(field)); }
 
-    // The player name as it goes into a query value: UTF-8, every byte but the unreserved
-    // characters percent-encoded.
-    static QString encodedName(const QString &name);
-
 public slots:
     void frmMain_cboUsername_KeyPress(qint16 keyAscii);
     void frmMain_cmdView_Click();
