@@ -5,6 +5,7 @@
 #include "controls/twips.h"
 #include "controls/webbrowser.h"
 #include "core/endpoints.h"
+#include "web/browserextent.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -13,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-
-#include <cmath>
 
 const char *const FrmBrowser::Caption = "HopWise Mini Browser";
 
@@ -27,14 +26,6 @@ constexpr int BrowserLeft = 120;
 constexpr int BrowserTop = 480;
 
 } // namespace
-
-std::optional<int> FrmBrowser::browserExtent(int outerTwips, float margin)
-{
-    const float extent = static_cast<float>(outerTwips) - margin;
-    if (!(extent >= 0.0f))
-        return std::nullopt;
-    return static_cast<int>(std::lround(extent));
-}
 
 FrmBrowser::FrmBrowser(QWidget *parent)
     : QMainWindow(parent)
@@ -151,10 +142,12 @@ void FrmBrowser::frmBrowser_Form_Resize()
     imgBG->setGeometry(0, 0, Twips::toPx(outer.width()), Twips::toPx(outer.height()));
 
     // A size the browser cannot take leaves the one it has; height first, then width.
-    if (const std::optional<int> height = browserExtent(outer.height(), HeightMargin))
+    if (const std::optional<int> height =
+            BrowserExtent::browserExtent(outer.height(), BrowserExtent::HeightMargin))
         wbMinibrowser->setGeometry(Twips::toPx(BrowserLeft), Twips::toPx(BrowserTop),
                                    wbMinibrowser->width(), Twips::toPx(*height));
-    if (const std::optional<int> width = browserExtent(outer.width(), WidthMargin))
+    if (const std::optional<int> width =
+            BrowserExtent::browserExtent(outer.width(), BrowserExtent::WidthMargin))
         wbMinibrowser->setGeometry(Twips::toPx(BrowserLeft), Twips::toPx(BrowserTop),
                                    Twips::toPx(*width), wbMinibrowser->height());
 }
