@@ -14,6 +14,7 @@ class TestScreenshot : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup();
     void fileName();
     void shotsArePngsOfTheScreenAndNeverOverwrite();
     void menuItemReportsFailureAndGoesOn();
@@ -22,12 +23,20 @@ private:
     QLabel m_picSC; // hidden, like the main window's
 };
 
+void TestScreenshot::cleanup()
+{
+    qunsetenv("HOPWISE_PROGRAM_DIR");
+}
+
 void TestScreenshot::fileName()
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const QDate day(2006, 7, 13);
     QCOMPARE(screenshotFileName(day, QTime(19, 8, 31), english), "Jul 13 06 19 08 31.png");
     QCOMPARE(screenshotFileName(day, QTime(7, 5, 9), english), "Jul 13 06 7 05 09.png");
+    // Day and year always take two digits; the hour never does.
+    QCOMPARE(screenshotFileName(QDate(2009, 1, 5), QTime(0, 0, 0), english),
+             "Jan 05 09 0 00 00.png");
     QCOMPARE(screenshotFileName(day, QTime(19, 8, 31), QLocale(QLocale::French)),
              "juil. 13 06 19 08 31.png");
 }
@@ -75,15 +84,16 @@ void TestScreenshot::menuItemReportsFailureAndGoesOn()
     qputenv("HOPWISE_PROGRAM_DIR", dir.path().toLocal8Bit());
     FrmMain frmMain;
     auto *mnuScreenshot = frmMain.findChild<QAction *>(QStringLiteral("mnuScreenshot"));
+    QVERIFY(mnuScreenshot);
     mnuScreenshot->trigger();
     auto *notice = frmMain.findChild<QLabel *>(QStringLiteral("notice"));
-    QVERIFY(notice->isVisible() && notice->text().contains(QStringLiteral("screenshots")));
+    QVERIFY(notice && notice->isVisible());
+    QVERIFY(notice->text().contains(QStringLiteral("screenshots")));
     QVERIFY(!QApplication::activeModalWidget());
 
     QVERIFY(QFile::remove(folder));
     mnuScreenshot->trigger();
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 1);
-    qunsetenv("HOPWISE_PROGRAM_DIR");
 }
 
 HOPWISE_TEST_MAIN(TestScreenshot)
