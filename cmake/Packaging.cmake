@@ -1,7 +1,7 @@
 # Desktop integration and the Debian package.
 #
 # The application id names the .desktop file and the AppStream metainfo; the program itself uses
-# it for its Wayland app id and to recognise an installed layout (see src/shell/programdir.cpp).
+# it for its Wayland app id and to recognise an installed layout (see src/core/programdir.cpp).
 include(GNUInstallDirs)
 
 set(HOPWISE_APP_ID net.quillon.HopWise)
