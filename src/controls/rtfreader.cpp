@@ -64,7 +64,6 @@ struct GroupState
 
 enum class Kw
 {
-    Unknown,
     Par,
     Line,
     Tab,
@@ -100,6 +99,7 @@ enum class Kw
     FontTable,
     ColorTable,
     SkipGroup,
+    Ignored, // known, so a \* before it does not skip its group
 };
 
 struct KwInfo
@@ -187,6 +187,15 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
             "buptim comment doccomm author operator title subject keywords company category "
             "manager hlinkbase creatim revtim printim mmathPr private",
             [&t](std::string_view w) { t[w] = {Kw::SkipGroup}; });
+        // Formatting words writers put after \* (Word's "\*\cs13" in a hyperlink's result):
+        // known words, so the text of their group stays.
+        forEachWord("cs s ds ts lang langfe langnp langfenp noproof loch hich dbch rtlch ltrch "
+                    "rtlpar ltrpar af afs ab ai alang insrsid charrsid delrsid pararsid sectrsid "
+                    "rsid ql qr qc qj qd li ri fi lin rin sa sb sl slmult sbauto saauto widctlpar "
+                    "nowidctlpar intbl itap aspalpha aspnum faauto adjustright outlinelevel keep "
+                    "keepn pagebb kerning expnd expndtw charscalex caps scaps outl shad embo impr "
+                    "pard sectd trowd deflang deflangfe viewkind nouicompat",
+                    [&t](std::string_view w) { t.try_emplace(w, KwInfo{Kw::Ignored}); });
         return t;
     }();
     return table;
@@ -391,6 +400,8 @@ private:
     std::vector<GroupState> m_stack;
     int m_unsaved = 0; // groups open beyond the saved-state cap
     int m_skipUnits = 0;
+    bool m_groupStart = false; // nothing but line ends since the last '{'
+    bool m_starred = false;    // a \* opened the group: an unknown word next skips it
 
     std::unordered_map<int, FontInfo> m_fonts;
     int m_defaultFont = 0;
@@ -468,6 +479,7 @@ void Parser::run()
                 controlSymbol();
             continue;
         }
+        m_groupStart = false;
         if (m_st.dest == Dest::Skip) {
             while (m_p < m_end && *m_p != '\\' && *m_p != '{' && *m_p != '}')
                 ++m_p;
@@ -489,6 +501,8 @@ void Parser::run()
 void Parser::openGroup()
 {
     m_skipUnits = 0;
+    m_groupStart = true;
+    m_starred = false;
     if (m_stack.size() < size_t(RtfReader::MaxSavedGroups))
         m_stack.push_back(m_st);
     else
@@ -537,12 +551,20 @@ void Parser::controlWord()
         ++m_p;
     const int param = int(negative ? -value : value);
 
-    if (length > RtfReader::MaxControlWordLength)
-        return;
-    const std::string_view name(start, size_t(length));
+    const bool starred = m_starred;
+    m_starred = false;
+    m_groupStart = false;
     const auto &table = keywords();
-    const auto it = table.find(name);
-    word(it == table.end() ? KwInfo{Kw::Unknown} : it->second, hasParam, param);
+    const auto it = length > RtfReader::MaxControlWordLength
+                        ? table.end()
+                        : table.find(std::string_view(start, size_t(length)));
+    if (it == table.end()) {
+        // \* marks an optional destination: one the reader does not know is skipped whole.
+        if (starred)
+            m_st.dest = Dest::Skip;
+        return;
+    }
+    word(it->second, hasParam, param);
 }
 
 void Parser::controlSymbol()
@@ -550,6 +572,9 @@ void Parser::controlSymbol()
     if (m_p >= m_end)
         return;
     const char c = *m_p++;
+    // \* counts only as the first thing in its group; anywhere else it is ignored.
+    m_starred = c == '*' && m_groupStart;
+    m_groupStart = false;
     switch (c) {
     case '\'': {
         const int hi = m_p < m_end ? hexValue(m_p[0]) : -1;
@@ -561,9 +586,6 @@ void Parser::controlSymbol()
         }
         return;
     }
-    case '*':
-        m_st.dest = Dest::Skip;
-        return;
     case '\r':
     case '\n':
         if (m_st.dest == Dest::Text)

@@ -175,6 +175,10 @@ void TestRtf::readerRules_data()
     QTest::newRow("double-byte code pages")
         << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 A;}{\\f1\\fcharset136 B;}}"
                       "\\'82\\'a0\\'93\\'fa\\f1\\'a4@}") << QStringLiteral("あ日一");
+    QTest::newRow("star before a known word is ignored")
+        << h + "See {\\field{\\*\\fldinst HYPERLINK \"http://x.org/\" }{\\fldrslt \\*\\cs13\\ul Allan "
+               "Spradling}} here.{\\*\\cs5 !}\\par}" << "See Allan Spradling here.!";
+    QTest::newRow("star inside a group is ignored") << h + "a{\\b\\*\\foo b}c{\\*\\foo d}e}" << "abce";
     // clang-format on
 }
 
@@ -185,6 +189,10 @@ void TestRtf::readerRules()
     QTextDocument doc;
     RtfReader::read(rtf, &doc);
     QCOMPARE(text(doc), expected);
+    // What the writer makes of it reads back to the same text.
+    QTextDocument back;
+    RtfReader::read(RtfWriter::write(&doc), &back);
+    QCOMPARE(text(back), expected);
 }
 
 void TestRtf::readerFormats()
