@@ -388,6 +388,10 @@ private:
     int currentCodePage();
     QTextCharFormat formatFor(const CharState &state);
 
+    void setDest(Dest dest);
+    void setHidden(bool hidden);
+    void noteDeepChange();
+
     // Tables
     void commitFontEntry();
     void commitColor();
@@ -399,6 +403,12 @@ private:
     GroupState m_st;
     std::vector<GroupState> m_stack;
     int m_unsaved = 0; // groups open beyond the saved-state cap
+    // Beyond the cap, the outermost unsaved group that changed where text goes or whether it
+    // shows, and what it changed: its close restores them, so that a skipped or hidden group
+    // there cannot take the text after it along. Deeper changes are undone with it.
+    int m_deepLevel = 0;
+    Dest m_deepDest = Dest::Text;
+    bool m_deepHidden = false;
     int m_skipUnits = 0;
     bool m_groupStart = false; // nothing but line ends since the last '{'
     bool m_starred = false;    // a \* opened the group: an unknown word next skips it
@@ -513,6 +523,11 @@ bool Parser::closeGroup()
 {
     m_skipUnits = 0;
     if (m_unsaved > 0) {
+        if (m_deepLevel == m_unsaved) {
+            m_st.dest = m_deepDest;
+            m_st.chr.hidden = m_deepHidden;
+            m_deepLevel = 0;
+        }
         --m_unsaved;
         return true;
     }
@@ -561,7 +576,7 @@ void Parser::controlWord()
     if (it == table.end()) {
         // \* marks an optional destination: one the reader does not know is skipped whole.
         if (starred)
-            m_st.dest = Dest::Skip;
+            setDest(Dest::Skip);
         return;
     }
     word(it->second, hasParam, param);
@@ -630,15 +645,15 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
 
     switch (info.kw) {
     case Kw::FontTable:
-        m_st.dest = Dest::FontTable;
+        setDest(Dest::FontTable);
         m_entryFont = -1;
         return;
     case Kw::ColorTable:
-        m_st.dest = Dest::ColorTable;
+        setDest(Dest::ColorTable);
         m_colorSet = false;
         return;
     case Kw::SkipGroup:
-        m_st.dest = Dest::Skip;
+        setDest(Dest::Skip);
         return;
     case Kw::DefaultFont:
         m_defaultFont = param;
@@ -740,6 +755,7 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
         emitChar(info.ch);
         break;
     case Kw::Plain:
+        setHidden(false);
         chr = CharState();
         break;
     case Kw::Bold:
@@ -758,7 +774,7 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
         chr.strike = on;
         break;
     case Kw::Hidden:
-        chr.hidden = on;
+        setHidden(on);
         break;
     case Kw::Font:
         chr.font = hasParam ? param : 0;
@@ -789,6 +805,28 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
     default:
         break;
     }
+}
+
+void Parser::noteDeepChange()
+{
+    if (m_unsaved > 0 && m_deepLevel == 0) {
+        m_deepLevel = m_unsaved;
+        m_deepDest = m_st.dest;
+        m_deepHidden = m_st.chr.hidden;
+    }
+}
+
+void Parser::setDest(Dest dest)
+{
+    noteDeepChange();
+    m_st.dest = dest;
+}
+
+void Parser::setHidden(bool hidden)
+{
+    if (hidden != m_st.chr.hidden)
+        noteDeepChange();
+    m_st.chr.hidden = hidden;
 }
 
 void Parser::skipBinary(int count)

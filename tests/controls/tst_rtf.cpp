@@ -179,6 +179,9 @@ void TestRtf::readerRules_data()
         << h + "See {\\field{\\*\\fldinst HYPERLINK \"http://x.org/\" }{\\fldrslt \\*\\cs13\\ul Allan "
                "Spradling}} here.{\\*\\cs5 !}\\par}" << "See Allan Spradling here.!";
     QTest::newRow("star inside a group is ignored") << h + "a{\\b\\*\\foo b}c{\\*\\foo d}e}" << "abce";
+    QTest::newRow("skipped group past the saved-state limit")
+        << h + QByteArray(600, '{') + "Lost {\\*\\htmltag x}text{\\v hid} and{\\fonttbl{\\f9 F;}} more"
+               + QByteArray(600, '}') + " end}" << "Lost text and more end";
     // clang-format on
 }
 
