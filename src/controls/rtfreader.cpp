@@ -273,47 +273,136 @@ QByteArray codecName(int cp)
     return "windows-" + QByteArray::number(cp);
 }
 
-// The Symbol font's letters are Greek; the few other characters that documents use it for
-// (bullets, arithmetic) are mapped too. The rest reads as Latin-1.
-char16_t symbolChar(uchar b)
+// Fonts that draw their own pictures for byte values: Word writes their characters as those bytes
+// under \fcharset2 or as \u in U+F020-U+F0FF. They read as the Unicode characters they show.
+enum class Symbols : quint8
 {
-    static const char16_t upper[26] = {
-        0x391, 0x392, 0x3A7, 0x394, 0x395, 0x3A6, 0x393, 0x397, 0x399, 0x3D1, 0x39A, 0x39B, 0x39C,
-        0x39D, 0x39F, 0x3A0, 0x398, 0x3A1, 0x3A3, 0x3A4, 0x3A5, 0x3C2, 0x3A9, 0x39E, 0x3A8, 0x396};
-    static const char16_t lower[26] = {
-        0x3B1, 0x3B2, 0x3C7, 0x3B4, 0x3B5, 0x3C6, 0x3B3, 0x3B7, 0x3B9, 0x3D5, 0x3BA, 0x3BB, 0x3BC,
-        0x3BD, 0x3BF, 0x3C0, 0x3B8, 0x3C1, 0x3C3, 0x3C4, 0x3C5, 0x3D6, 0x3C9, 0x3BE, 0x3C8, 0x3B6};
-    if (b >= 'A' && b <= 'Z')
-        return upper[b - 'A'];
-    if (b >= 'a' && b <= 'z')
-        return lower[b - 'a'];
+    None,
+    Symbol,
+    Wingdings
+};
+
+constexpr int WingdingsCodePage = -3;
+
+Symbols symbolsOfFont(const QString &name)
+{
+    if (name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+        return Symbols::Symbol;
+    if (name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive))
+        return Symbols::Wingdings;
+    return Symbols::None;
+}
+
+// The Symbol font from 0x20: Greek letters, mathematics, arrows; 0 where it draws nothing.
+const char16_t symbolTable[224] = {
+    0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B, 0x0028, 0x0029, 0x2217, 0x002B,
+    0x002C, 0x2212, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037,
+    0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x2245, 0x0391, 0x0392, 0x03A7,
+    0x0394, 0x0395, 0x03A6, 0x0393, 0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F,
+    0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9, 0x039E, 0x03A8, 0x0396, 0x005B,
+    0x2234, 0x005D, 0x22A5, 0x005F, 0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,
+    0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3,
+    0x03C4, 0x03C5, 0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6, 0x007B, 0x007C, 0x007D, 0x223C, 0x0000,
+    0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
+    0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
+    0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x20AC, 0x03D2, 0x2032, 0x2264,
+    0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194, 0x2190, 0x2191, 0x2192, 0x2193,
+    0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022, 0x00F7, 0x2260, 0x2261, 0x2248,
+    0x2026, 0x23D0, 0x23AF, 0x21B5, 0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205, 0x2229,
+    0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209, 0x2220, 0x2207, 0x00AE, 0x00A9,
+    0x2122, 0x220F, 0x221A, 0x22C5, 0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0, 0x21D1, 0x21D2, 0x21D3,
+    0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C, 0x239D, 0x23A1, 0x23A2, 0x23A3,
+    0x23A7, 0x23A8, 0x23A9, 0x23AA, 0x0000, 0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F,
+    0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC, 0x23AD, 0x0000,
+};
+
+// The Wingdings characters documents use as bullets, check marks and arrows.
+char16_t wingdingsChar(uchar b)
+{
     switch (b) {
-    case 0xB7:
+    case 0x4A:
+        return 0x263A;
+    case 0x4C:
+        return 0x2639;
+    case 0x6C:
+        return 0x25CF;
+    case 0x6D:
+        return 0x274D;
+    case 0x6E:
+        return 0x25A0;
+    case 0x6F:
+        return 0x25A1;
+    case 0x71:
+        return 0x2751;
+    case 0x72:
+        return 0x2752;
+    case 0x73:
+        return 0x2B27;
+    case 0x74:
+        return 0x29EB;
+    case 0x75:
+        return 0x25C6;
+    case 0x76:
+        return 0x2756;
+    case 0x77:
+        return 0x2B25;
+    case 0x9E:
+        return 0x00B7;
+    case 0x9F:
         return 0x2022;
+    case 0xA0:
+    case 0xA7:
+        return 0x25AA;
+    case 0xA1:
+        return 0x25CB;
+    case 0xA4:
+        return 0x25C9;
     case 0xA5:
-        return 0x221E;
-    case 0xB1:
-        return 0x00B1;
-    case 0xB4:
-        return 0x00D7;
-    case 0xB8:
-        return 0x00F7;
-    case 0xA3:
-        return 0x2264;
-    case 0xB3:
-        return 0x2265;
-    case 0xB9:
-        return 0x2260;
-    case 0xBB:
-        return 0x2248;
-    case 0xAE:
-        return 0x2192;
-    case 0xAC:
-        return 0x2190;
-    case 0xD6:
-        return 0x221A;
+        return 0x25CE;
+    case 0xA8:
+        return 0x25FB;
+    case 0xAA:
+        return 0x2726;
+    case 0xAB:
+        return 0x2605;
+    case 0xD8:
+        return 0x27A2;
+    case 0xDC:
+        return 0x27B2;
+    case 0xE8:
+        return 0x2794;
+    case 0xEF:
+        return 0x21E6;
+    case 0xF0:
+        return 0x21E8;
+    case 0xF1:
+        return 0x21E7;
+    case 0xF2:
+        return 0x21E9;
+    case 0xFB:
+        return 0x2717;
+    case 0xFC:
+        return 0x2713;
+    case 0xFD:
+        return 0x2612;
+    case 0xFE:
+        return 0x2611;
     }
-    return b;
+    return 0;
+}
+
+// 0 when the font draws nothing known there.
+char16_t symbolFontChar(Symbols symbols, uchar b)
+{
+    switch (symbols) {
+    case Symbols::Symbol:
+        return b >= 0x20 ? symbolTable[b - 0x20] : 0;
+    case Symbols::Wingdings:
+        return wingdingsChar(b);
+    case Symbols::None:
+        break;
+    }
+    return 0;
 }
 
 bool isLetter(char c)
@@ -361,6 +450,7 @@ private:
     {
         QString name;
         int codePage = 0;
+        Symbols symbols = Symbols::None;
     };
 
     // Tokens
@@ -386,6 +476,8 @@ private:
     void finish();
     QString decode(const QByteArray &bytes, int cp);
     int currentCodePage();
+    Symbols currentSymbols();
+    int entryNameCodePage() const;
     QTextCharFormat formatFor(const CharState &state);
 
     void setDest(Dest dest);
@@ -420,6 +512,7 @@ private:
     int m_cpFont = INT_MIN;
     quint32 m_cpGeneration = 0;
     int m_cpValue = 1252;
+    Symbols m_cpSymbols = Symbols::None;
 
     int m_entryFont = -1;
     int m_entryCharset = -1;
@@ -703,9 +796,7 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
             if (m_entryFont >= 0 && m_entryName.size() < RtfReader::MaxFontNameLength) {
                 const int unit = param < 0 ? param + 65536 : param;
                 if (unit >= 0x20 && unit <= 0xFFFF) {
-                    m_entryName +=
-                        decode(m_entryBytes, m_entryCodePage ? m_entryCodePage
-                                                             : codePageForCharset(m_entryCharset));
+                    m_entryName += decode(m_entryBytes, entryNameCodePage());
                     m_entryBytes.clear();
                     m_entryName += QChar(char16_t(unit));
                 }
@@ -865,16 +956,24 @@ void Parser::commitFontEntry()
 {
     if (m_entryFont < 0)
         return;
-    const int cp = m_entryCodePage ? m_entryCodePage : codePageForCharset(m_entryCharset);
-    QString name = m_entryName + decode(m_entryBytes, cp);
+    QString name = m_entryName + decode(m_entryBytes, entryNameCodePage());
     name = name.trimmed().left(RtfReader::MaxFontNameLength);
+    int cp = m_entryCodePage ? m_entryCodePage : codePageForCharset(m_entryCharset);
+    // Any \fcharset2 font draws pictures for bytes; Symbol and Wingdings are known by name also
+    // where no charset is given, and their \u forms map whatever the charset says.
+    Symbols symbols = symbolsOfFont(name);
+    if (symbols == Symbols::None && cp == SymbolCodePage)
+        symbols = Symbols::Symbol;
+    if (cp == SymbolCodePage ||
+        (m_entryCharset < 0 && !m_entryCodePage && symbols != Symbols::None))
+        cp = symbols == Symbols::Wingdings ? WingdingsCodePage : SymbolCodePage;
     const int number = m_entryFont;
     m_entryFont = -1;
     m_entryBytes.clear();
     m_entryName.clear();
     if (m_fonts.size() >= size_t(RtfReader::MaxFonts) && m_fonts.find(number) == m_fonts.end())
         return;
-    m_fonts[number] = FontInfo{name, cp};
+    m_fonts[number] = FontInfo{name, cp, symbols};
     ++m_fontGeneration;
     m_formats.clear();
 }
@@ -889,6 +988,19 @@ void Parser::commitColor()
     m_formats.clear();
 }
 
+int Parser::entryNameCodePage() const
+{
+    // A symbol font's own name is in letters, not in its pictures.
+    const int cp = m_entryCodePage ? m_entryCodePage : codePageForCharset(m_entryCharset);
+    return cp < 0 ? 0 : cp;
+}
+
+Symbols Parser::currentSymbols()
+{
+    currentCodePage();
+    return m_cpSymbols;
+}
+
 int Parser::currentCodePage()
 {
     const int font = m_st.chr.font < 0 ? m_defaultFont : m_st.chr.font;
@@ -901,6 +1013,7 @@ int Parser::currentCodePage()
         it = m_fonts.find(m_defaultFont);
     m_cpValue =
         it != m_fonts.end() && it->second.codePage != 0 ? it->second.codePage : m_ansiCodePage;
+    m_cpSymbols = it != m_fonts.end() ? it->second.symbols : Symbols::None;
     return m_cpValue;
 }
 
@@ -910,11 +1023,14 @@ QString Parser::decode(const QByteArray &bytes, int cp)
         return QString();
     if (cp == 0)
         cp = m_ansiCodePage;
-    if (cp == SymbolCodePage) {
+    if (cp == SymbolCodePage || cp == WingdingsCodePage) {
+        const Symbols symbols = cp == SymbolCodePage ? Symbols::Symbol : Symbols::Wingdings;
         QString out;
         out.reserve(bytes.size());
-        for (char b : bytes)
-            out += QChar(symbolChar(uchar(b)));
+        for (char b : bytes) {
+            const char16_t c = symbolFontChar(symbols, uchar(b));
+            out += c ? QChar(c) : QLatin1Char(b);
+        }
         return out;
     }
     auto it = m_decoders.find(cp);
@@ -980,7 +1096,11 @@ void Parser::emitUnicode(int unit)
     if (unit < 0 || unit > 0xFFFF || !beginEmit())
         return;
     flushBytes();
-    const char16_t c = char16_t(unit);
+    char16_t c = char16_t(unit);
+    if (c >= 0xF020 && c <= 0xF0FF) {
+        if (const char16_t shown = symbolFontChar(currentSymbols(), uchar(c)))
+            c = shown;
+    }
     if (QChar::isHighSurrogate(c)) {
         dropHighSurrogate();
         m_pendingHigh = c;
@@ -1013,11 +1133,11 @@ void Parser::emitByte(uchar b)
     if (!beginEmit())
         return;
     dropHighSurrogate();
-    if (b < 0x80 && m_bytes.isEmpty()) {
+    const int cp = currentCodePage();
+    if (b < 0x80 && m_bytes.isEmpty() && cp >= 0) {
         m_run += QLatin1Char(char(b));
         return;
     }
-    const int cp = currentCodePage();
     if (!m_bytes.isEmpty() && cp != m_bytesCodePage)
         flushBytes();
     m_bytesCodePage = cp;
@@ -1028,7 +1148,8 @@ void Parser::emitAscii(const char *text, qsizetype length)
 {
     if (!beginEmit())
         return;
-    if (m_pendingHigh || !m_bytes.isEmpty()) {
+    // A symbol font's letters are its pictures too.
+    if (m_pendingHigh || !m_bytes.isEmpty() || currentCodePage() < 0) {
         for (qsizetype i = 0; i < length; ++i)
             emitByte(uchar(text[i]));
         return;

@@ -182,6 +182,11 @@ void TestRtf::readerRules_data()
     QTest::newRow("skipped group past the saved-state limit")
         << h + QByteArray(600, '{') + "Lost {\\*\\htmltag x}text{\\v hid} and{\\fonttbl{\\f9 F;}} more"
                + QByteArray(600, '}') + " end}" << "Lost text and more end";
+    QTest::newRow("symbol fonts")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 A;}{\\f1\\fcharset2 Symbol;}{\\f2 Symbol;}"
+                      "{\\f3\\fcharset2 Wingdings;}}{\\f1\\u61623\\'b7 ab\\'ae}{\\f2\\'b7 a\\'d6}"
+                      "{\\f3\\'a7\\'d8\\u-3844?\\'fc}\\u61623?}")
+        << QStringLiteral("• αβ→• α√▪➢✓✓\uF0B7");
     // clang-format on
 }
 
@@ -203,18 +208,19 @@ void TestRtf::readerFormats()
     // The older control: \plain everywhere, a colour table whose first entry is a real colour.
     QTextDocument doc;
     RtfReader::read(
-        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times;}}"
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times;}{\\f2\\fcharset2 "
+        "Symbol;}}"
         "{\\colortbl\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
         "\\pard\\plain\\f1\\fs20\\cf0 red\\plain\\f0\\fs20\\b\\cf1 blue\\plain"
         "\\fs20 \\highlight1 marked\\plain\\fs20 \\super up\\nosupersub "
-        "\\sub down\\plain\\fs20\\strike gone\\strike0\\ul u\\ulnone\\uldb d\\ul0 \\par}",
+        "\\sub down\\plain\\fs20\\strike gone\\strike0\\ul u\\ulnone\\uldb d\\ul0 \\f2 p\\par}",
         &doc);
     // clang-format off
     const QStringList expected = {
         "0: \"red\" {Times,10,fg=#ff0000}", "0: \"blue\" {Arial,10,bold,fg=#0000ff}",
         "0: \"marked\" {Arial,10,bg=#0000ff}", "0: \"up\" {Arial,10,super}",
         "0: \"down\" {Arial,10,sub}", "0: \"gone\" {Arial,10,strike}",
-        "0: \"ud\" {Arial,10,underline}"};
+        "0: \"ud\" {Arial,10,underline}", "0: \"π\" {Symbol,10}"};
     // clang-format on
     QCOMPARE(describe(doc), expected);
 }
