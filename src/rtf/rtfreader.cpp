@@ -1,4 +1,4 @@
-#include "controls/rtfreader.h"
+#include "rtf/rtfreader.h"
 
 #include <QColor>
 #include <QHash>

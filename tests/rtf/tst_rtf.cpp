@@ -1,8 +1,8 @@
 // The RTF reader and writer on their own: the rich-text control's documents, round trips, AbiWord
 // as an independent reader and writer, and hostile input (this test also runs under ASan/UBSan).
 
-#include "controls/rtfreader.h"
-#include "controls/rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 #include <QFile>
 #include <QProcess>
