@@ -1,5 +1,7 @@
 #include "rtf/rtfreader.h"
 
+#include "rtf/rtfcharsets.h"
+
 #include <QColor>
 #include <QHash>
 #include <QStringDecoder>
@@ -13,6 +15,8 @@
 #include <vector>
 
 namespace {
+
+using namespace RtfCharsets;
 
 enum class Dest : quint8
 {
@@ -201,360 +205,6 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
     return table;
 }
 
-constexpr int SymbolCodePage = -2;
-
-int codePageForCharset(int charset)
-{
-    switch (charset) {
-    case 0:
-        return 1252;
-    case 2:
-        return SymbolCodePage;
-    case 77:
-        return 10000;
-    case 78:
-        return 10001;
-    case 79:
-        return 10003;
-    case 80:
-        return 10008;
-    case 81:
-        return 10002;
-    case 83:
-        return 10005;
-    case 84:
-        return 10004;
-    case 85:
-        return 10006;
-    case 86:
-        return 10081;
-    case 87:
-        return 10021;
-    case 88:
-        return 10029;
-    case 89:
-        return 10007;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    }
-    return 0; // the document's own code page
-}
-
-// Only code pages that real RTF uses are looked up, so that a document full of made-up numbers
-// cannot make the reader open one converter after another.
-bool isKnownCodePage(int cp)
-{
-    switch (cp) {
-    case 437:
-    case 850:
-    case 874:
-    case 932:
-    case 936:
-    case 949:
-    case 950:
-    case 10021:
-    case 10029:
-    case 10081:
-        return true;
-    }
-    return (cp >= 1250 && cp <= 1258) || (cp >= 10000 && cp <= 10008);
-}
-
-QByteArray codecName(int cp)
-{
-    switch (cp) {
-    case 437:
-    case 850:
-        return "IBM" + QByteArray::number(cp);
-    case 10000:
-        return "macintosh";
-    case 10006:
-        return "x-mac-greek";
-    case 10007:
-        return "x-mac-cyrillic";
-    case 10029:
-        return "x-mac-ce";
-    case 10081:
-        return "x-mac-turkish";
-    }
-    return "windows-" + QByteArray::number(cp);
-}
-
-// The Mac's double-byte code pages are the Windows ones' character sets with a few single bytes
-// of their own (Apple's tables): the Windows converter reads the pairs.
-int macDoubleByteBase(int cp)
-{
-    switch (cp) {
-    case 10001:
-        return 932;
-    case 10002:
-        return 950;
-    case 10003:
-        return 949;
-    case 10008:
-        return 936;
-    }
-    return 0;
-}
-
-bool isMacLeadByte(int cp, uchar b)
-{
-    if (cp == 10001)
-        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    return b >= 0xA1 && b <= (cp == 10003 ? 0xFE : 0xFC);
-}
-
-// A Mac double-byte code page's own single bytes; 0 where the Windows converter reads the byte.
-char16_t macSingleByte(int cp, uchar b)
-{
-    if (cp == 10003) {
-        switch (b) {
-        case 0x80:
-            return 0x00A0;
-        case 0x81:
-            return 0x20A9;
-        case 0x82:
-            return 0x2013;
-        case 0x83:
-            return 0x00A9;
-        case 0x84:
-            return 0xFF3F;
-        case 0xFF:
-            return 0x2026;
-        }
-        return 0;
-    }
-    switch (b) {
-    case 0x80:
-        return cp == 10008 ? 0x00FC : 0x005C;
-    case 0xA0:
-        return 0x00A0;
-    case 0xFD:
-        return 0x00A9;
-    case 0xFE:
-        return 0x2122;
-    case 0xFF:
-        return 0x2026;
-    }
-    return 0;
-}
-
-// Mac single-byte code pages that the platform's converters lack, from 0x80 (Apple's tables).
-const char16_t macArabic[128] = {
-    0x00C4, 0x00A0, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1, 0x00E0, 0x00E2, 0x00E4, 0x06BA,
-    0x00AB, 0x00E7, 0x00E9, 0x00E8, 0x00EA, 0x00EB, 0x00ED, 0x2026, 0x00EE, 0x00EF, 0x00F1, 0x00F3,
-    0x00BB, 0x00F4, 0x00F6, 0x00F7, 0x00FA, 0x00F9, 0x00FB, 0x00FC, 0x0020, 0x0021, 0x0022, 0x0023,
-    0x0024, 0x066A, 0x0026, 0x0027, 0x0028, 0x0029, 0x002A, 0x002B, 0x060C, 0x002D, 0x002E, 0x002F,
-    0x0660, 0x0661, 0x0662, 0x0663, 0x0664, 0x0665, 0x0666, 0x0667, 0x0668, 0x0669, 0x003A, 0x061B,
-    0x003C, 0x003D, 0x003E, 0x061F, 0x274A, 0x0621, 0x0622, 0x0623, 0x0624, 0x0625, 0x0626, 0x0627,
-    0x0628, 0x0629, 0x062A, 0x062B, 0x062C, 0x062D, 0x062E, 0x062F, 0x0630, 0x0631, 0x0632, 0x0633,
-    0x0634, 0x0635, 0x0636, 0x0637, 0x0638, 0x0639, 0x063A, 0x005B, 0x005C, 0x005D, 0x005E, 0x005F,
-    0x0640, 0x0641, 0x0642, 0x0643, 0x0644, 0x0645, 0x0646, 0x0647, 0x0648, 0x0649, 0x064A, 0x064B,
-    0x064C, 0x064D, 0x064E, 0x064F, 0x0650, 0x0651, 0x0652, 0x067E, 0x0679, 0x0686, 0x06D5, 0x06A4,
-    0x06AF, 0x0688, 0x0691, 0x007B, 0x007C, 0x007D, 0x0698, 0x06D2,
-};
-
-const char16_t macHebrew[128] = {
-    0x00C4, 0x05F2, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1, 0x00E0, 0x00E2, 0x00E4, 0x00E3,
-    0x00E5, 0x00E7, 0x00E9, 0x00E8, 0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,
-    0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC, 0x0020, 0x0021, 0x0022, 0x0023,
-    0x0024, 0x0025, 0x20AA, 0x0027, 0x0029, 0x0028, 0x002A, 0x002B, 0x002C, 0x002D, 0x002E, 0x002F,
-    0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037, 0x0038, 0x0039, 0x003A, 0x003B,
-    0x003C, 0x003D, 0x003E, 0x003F, 0x05DC, 0x201E, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x05BC, 0xFB4B,
-    0xFB35, 0x2026, 0x00A0, 0x05B8, 0x05B7, 0x05B5, 0x05B6, 0x05B4, 0x2013, 0x2014, 0x201C, 0x201D,
-    0x2018, 0x2019, 0xFB2A, 0xFB2B, 0x05BF, 0x05B0, 0x05B2, 0x05B1, 0x05BB, 0x05B9, 0x05B8, 0x05B3,
-    0x05D0, 0x05D1, 0x05D2, 0x05D3, 0x05D4, 0x05D5, 0x05D6, 0x05D7, 0x05D8, 0x05D9, 0x05DA, 0x05DB,
-    0x05DC, 0x05DD, 0x05DE, 0x05DF, 0x05E0, 0x05E1, 0x05E2, 0x05E3, 0x05E4, 0x05E5, 0x05E6, 0x05E7,
-    0x05E8, 0x05E9, 0x05EA, 0x007D, 0x005D, 0x007B, 0x005B, 0x007C,
-};
-
-const char16_t macThai[128] = {
-    0x00AB, 0x00BB, 0x2026, 0x0E48, 0x0E49, 0x0E4A, 0x0E4B, 0x0E4C, 0x0E48, 0x0E49, 0x0E4A, 0x0E4B,
-    0x0E4C, 0x201C, 0x201D, 0x0E4D, 0xFFFD, 0x2022, 0x0E31, 0x0E47, 0x0E34, 0x0E35, 0x0E36, 0x0E37,
-    0x0E48, 0x0E49, 0x0E4A, 0x0E4B, 0x0E4C, 0x2018, 0x2019, 0xFFFD, 0x00A0, 0x0E01, 0x0E02, 0x0E03,
-    0x0E04, 0x0E05, 0x0E06, 0x0E07, 0x0E08, 0x0E09, 0x0E0A, 0x0E0B, 0x0E0C, 0x0E0D, 0x0E0E, 0x0E0F,
-    0x0E10, 0x0E11, 0x0E12, 0x0E13, 0x0E14, 0x0E15, 0x0E16, 0x0E17, 0x0E18, 0x0E19, 0x0E1A, 0x0E1B,
-    0x0E1C, 0x0E1D, 0x0E1E, 0x0E1F, 0x0E20, 0x0E21, 0x0E22, 0x0E23, 0x0E24, 0x0E25, 0x0E26, 0x0E27,
-    0x0E28, 0x0E29, 0x0E2A, 0x0E2B, 0x0E2C, 0x0E2D, 0x0E2E, 0x0E2F, 0x0E30, 0x0E31, 0x0E32, 0x0E33,
-    0x0E34, 0x0E35, 0x0E36, 0x0E37, 0x0E38, 0x0E39, 0x0E3A, 0x2060, 0x200B, 0x2013, 0x2014, 0x0E3F,
-    0x0E40, 0x0E41, 0x0E42, 0x0E43, 0x0E44, 0x0E45, 0x0E46, 0x0E47, 0x0E48, 0x0E49, 0x0E4A, 0x0E4B,
-    0x0E4C, 0x0E4D, 0x2122, 0x0E4F, 0x0E50, 0x0E51, 0x0E52, 0x0E53, 0x0E54, 0x0E55, 0x0E56, 0x0E57,
-    0x0E58, 0x0E59, 0x00AE, 0x00A9, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD,
-};
-
-const char16_t *macSingleByteTable(int cp)
-{
-    switch (cp) {
-    case 10004:
-        return macArabic;
-    case 10005:
-        return macHebrew;
-    case 10021:
-        return macThai;
-    }
-    return nullptr;
-}
-
-// Fonts that draw their own pictures for byte values: Word writes their characters as those bytes
-// under \fcharset2 or as \u in U+F020-U+F0FF. They read as the Unicode characters they show.
-enum class Symbols : quint8
-{
-    None,
-    Symbol,
-    Wingdings
-};
-
-constexpr int WingdingsCodePage = -3;
-
-Symbols symbolsOfFont(const QString &name)
-{
-    if (name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
-        return Symbols::Symbol;
-    if (name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive))
-        return Symbols::Wingdings;
-    return Symbols::None;
-}
-
-// The Symbol font from 0x20: Greek letters, mathematics, arrows; 0 where it draws nothing.
-const char16_t symbolTable[224] = {
-    0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B, 0x0028, 0x0029, 0x2217, 0x002B,
-    0x002C, 0x2212, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037,
-    0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x2245, 0x0391, 0x0392, 0x03A7,
-    0x0394, 0x0395, 0x03A6, 0x0393, 0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F,
-    0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9, 0x039E, 0x03A8, 0x0396, 0x005B,
-    0x2234, 0x005D, 0x22A5, 0x005F, 0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,
-    0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3,
-    0x03C4, 0x03C5, 0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6, 0x007B, 0x007C, 0x007D, 0x223C, 0x0000,
-    0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
-    0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
-    0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x20AC, 0x03D2, 0x2032, 0x2264,
-    0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194, 0x2190, 0x2191, 0x2192, 0x2193,
-    0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022, 0x00F7, 0x2260, 0x2261, 0x2248,
-    0x2026, 0x23D0, 0x23AF, 0x21B5, 0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205, 0x2229,
-    0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209, 0x2220, 0x2207, 0x00AE, 0x00A9,
-    0x2122, 0x220F, 0x221A, 0x22C5, 0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0, 0x21D1, 0x21D2, 0x21D3,
-    0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C, 0x239D, 0x23A1, 0x23A2, 0x23A3,
-    0x23A7, 0x23A8, 0x23A9, 0x23AA, 0x0000, 0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F,
-    0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC, 0x23AD, 0x0000,
-};
-
-// The Wingdings characters documents use as bullets, check marks and arrows.
-char16_t wingdingsChar(uchar b)
-{
-    switch (b) {
-    case 0x4A:
-        return 0x263A;
-    case 0x4C:
-        return 0x2639;
-    case 0x6C:
-        return 0x25CF;
-    case 0x6D:
-        return 0x274D;
-    case 0x6E:
-        return 0x25A0;
-    case 0x6F:
-        return 0x25A1;
-    case 0x71:
-        return 0x2751;
-    case 0x72:
-        return 0x2752;
-    case 0x73:
-        return 0x2B27;
-    case 0x74:
-        return 0x29EB;
-    case 0x75:
-        return 0x25C6;
-    case 0x76:
-        return 0x2756;
-    case 0x77:
-        return 0x2B25;
-    case 0x9E:
-        return 0x00B7;
-    case 0x9F:
-        return 0x2022;
-    case 0xA0:
-    case 0xA7:
-        return 0x25AA;
-    case 0xA1:
-        return 0x25CB;
-    case 0xA4:
-        return 0x25C9;
-    case 0xA5:
-        return 0x25CE;
-    case 0xA8:
-        return 0x25FB;
-    case 0xAA:
-        return 0x2726;
-    case 0xAB:
-        return 0x2605;
-    case 0xD8:
-        return 0x27A2;
-    case 0xDC:
-        return 0x27B2;
-    case 0xE8:
-        return 0x2794;
-    case 0xEF:
-        return 0x21E6;
-    case 0xF0:
-        return 0x21E8;
-    case 0xF1:
-        return 0x21E7;
-    case 0xF2:
-        return 0x21E9;
-    case 0xFB:
-        return 0x2717;
-    case 0xFC:
-        return 0x2713;
-    case 0xFD:
-        return 0x2612;
-    case 0xFE:
-        return 0x2611;
-    }
-    return 0;
-}
-
-// 0 when the font draws nothing known there.
-char16_t symbolFontChar(Symbols symbols, uchar b)
-{
-    switch (symbols) {
-    case Symbols::Symbol:
-        return b >= 0x20 ? symbolTable[b - 0x20] : 0;
-    case Symbols::Wingdings:
-        return wingdingsChar(b);
-    case Symbols::None:
-        break;
-    }
-    return 0;
-}
-
 bool isLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -625,8 +275,6 @@ private:
     void flushRun();
     void finish();
     QString decode(const QByteArray &bytes, int cp);
-    QStringDecoder &decoderFor(int cp);
-    static QString decodeWith(QStringDecoder &decoder, const QByteArray &bytes);
     int currentCodePage();
     Symbols currentSymbols();
     int entryNameCodePage() const;
@@ -686,7 +334,7 @@ private:
     CharState m_pendingParState;
     char16_t m_pendingHigh = 0;
 
-    std::unordered_map<int, QStringDecoder> m_decoders;
+    RtfCharsets::Decoder m_decoder;
     QHash<CharState, QTextCharFormat> m_formats;
 };
 
@@ -1171,69 +819,7 @@ int Parser::currentCodePage()
 
 QString Parser::decode(const QByteArray &bytes, int cp)
 {
-    if (bytes.isEmpty())
-        return QString();
-    if (cp == 0)
-        cp = m_ansiCodePage;
-    if (cp == SymbolCodePage || cp == WingdingsCodePage) {
-        const Symbols symbols = cp == SymbolCodePage ? Symbols::Symbol : Symbols::Wingdings;
-        QString out;
-        out.reserve(bytes.size());
-        for (char b : bytes) {
-            const char16_t c = symbolFontChar(symbols, uchar(b));
-            out += c ? QChar(c) : QLatin1Char(b);
-        }
-        return out;
-    }
-    if (const char16_t *table = macSingleByteTable(cp)) {
-        QString out;
-        out.reserve(bytes.size());
-        for (char b : bytes)
-            out += uchar(b) < 0x80 ? QLatin1Char(b) : QChar(table[uchar(b) - 0x80]);
-        return out;
-    }
-    const int base = macDoubleByteBase(cp);
-    QStringDecoder &decoder = decoderFor(base ? base : cp);
-    if (!decoder.isValid()) // no converter at all: keep the bytes readable as Latin-1
-        return QString::fromLatin1(bytes);
-    if (!base)
-        return decodeWith(decoder, bytes);
-    QString out;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar b = uchar(bytes[i]);
-        if (isMacLeadByte(cp, b)) {
-            ++i;
-        } else if (const char16_t single = macSingleByte(cp, b)) {
-            out += decodeWith(decoder, bytes.mid(start, i - start));
-            out += QChar(single);
-            start = i + 1;
-        }
-    }
-    out += decodeWith(decoder, bytes.mid(start));
-    return out;
-}
-
-QStringDecoder &Parser::decoderFor(int cp)
-{
-    auto it = m_decoders.find(cp);
-    if (it == m_decoders.end()) {
-        QStringDecoder decoder(codecName(cp).constData());
-        if (!decoder.isValid())
-            decoder = QStringDecoder("windows-1252");
-        it = m_decoders.emplace(cp, std::move(decoder)).first;
-    }
-    return it->second;
-}
-
-QString Parser::decodeWith(QStringDecoder &decoder, const QByteArray &bytes)
-{
-    if (bytes.isEmpty())
-        return QString();
-    QString out = decoder.decode(bytes);
-    // A lead byte without its trail byte must not swallow the next run's first byte.
-    decoder.resetState();
-    return out;
+    return m_decoder.decode(bytes, cp == 0 ? m_ansiCodePage : cp);
 }
 
 bool Parser::beginEmit()
