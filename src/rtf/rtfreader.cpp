@@ -122,84 +122,101 @@ template<typename F> void forEachWord(std::string_view words, F f)
     }
 }
 
-const std::unordered_map<std::string_view, KwInfo> &keywords()
+using Keywords = std::unordered_map<std::string_view, KwInfo>;
+
+void addTextWords(Keywords &t)
 {
-    static const std::unordered_map<std::string_view, KwInfo> table = [] {
-        std::unordered_map<std::string_view, KwInfo> t;
-        for (auto w : {"par", "page", "sect", "row", "nestrow"})
-            t[w] = {Kw::Par};
-        t["line"] = {Kw::Line};
-        t["tab"] = {Kw::Tab};
-        t["cell"] = {Kw::Cell};
-        t["nestcell"] = {Kw::Cell};
-        t["plain"] = {Kw::Plain};
-        t["b"] = {Kw::Bold};
-        t["i"] = {Kw::Italic};
-        forEachWord("ul uld uldash uldashd uldashdd uldb ulhwave ulldash ulth ulthd ulthdash "
-                    "ulthdashd ulthdashdd ulthldash ululdbwave ulw ulwave",
-                    [&t](std::string_view w) { t[w] = {Kw::Underline}; });
-        t["ulnone"] = {Kw::UnderlineNone};
-        t["strike"] = {Kw::Strike};
-        t["striked"] = {Kw::Strike};
-        t["v"] = {Kw::Hidden};
-        t["f"] = {Kw::Font};
-        t["fs"] = {Kw::FontSize};
-        t["cf"] = {Kw::Foreground};
-        t["highlight"] = {Kw::Background};
-        t["cb"] = {Kw::Background};
-        t["chcbpat"] = {Kw::Background};
-        t["super"] = {Kw::Super};
-        t["sub"] = {Kw::Sub};
-        t["nosupersub"] = {Kw::NoSuperSub};
-        t["u"] = {Kw::Unicode};
-        t["uc"] = {Kw::UnicodeSkip};
-        t["bin"] = {Kw::Bin};
-        t["emdash"] = {Kw::Char, 0x2014};
-        t["endash"] = {Kw::Char, 0x2013};
-        t["lquote"] = {Kw::Char, 0x2018};
-        t["rquote"] = {Kw::Char, 0x2019};
-        t["ldblquote"] = {Kw::Char, 0x201C};
-        t["rdblquote"] = {Kw::Char, 0x201D};
-        t["bullet"] = {Kw::Char, 0x2022};
-        t["emspace"] = {Kw::Char, 0x2003};
-        t["enspace"] = {Kw::Char, 0x2002};
-        t["qmspace"] = {Kw::Char, 0x2005};
-        t["zwj"] = {Kw::Char, 0x200D};
-        t["zwnj"] = {Kw::Char, 0x200C};
-        t["ltrmark"] = {Kw::Char, 0x200E};
-        t["rtlmark"] = {Kw::Char, 0x200F};
-        t["deff"] = {Kw::DefaultFont};
-        t["ansicpg"] = {Kw::AnsiCodePage};
-        t["mac"] = {Kw::Mac};
-        t["pc"] = {Kw::Pc};
-        t["pca"] = {Kw::Pca};
-        t["fcharset"] = {Kw::FontCharset};
-        t["cpg"] = {Kw::FontCodePage};
-        t["red"] = {Kw::Red};
-        t["green"] = {Kw::Green};
-        t["blue"] = {Kw::Blue};
-        t["fonttbl"] = {Kw::FontTable};
-        t["colortbl"] = {Kw::ColorTable};
-        // Destinations whose content is not text of the document. \pntext stays: it is the
-        // bullet or number a list item shows; \pn, the list's definition, goes, so that
-        // bullets are not doubled.
-        forEachWord(
-            "info stylesheet pict object objdata header headerl headerr headerf footer footerl "
-            "footerr footerf fldinst pn listtable listoverridetable revtbl rsidtbl filetbl "
-            "footnote annotation atnid atnauthor xe tc template userprops shp shppict nonshppict "
-            "do themedata colorschememapping latentstyles datastore xmlnstbl generator pgdsctbl "
-            "buptim comment doccomm author operator title subject keywords company category "
-            "manager hlinkbase creatim revtim printim mmathPr private",
-            [&t](std::string_view w) { t[w] = {Kw::SkipGroup}; });
-        // Formatting words writers put after \* (Word's "\*\cs13" in a hyperlink's result):
-        // known words, so the text of their group stays.
-        forEachWord("cs s ds ts lang langfe langnp langfenp noproof loch hich dbch rtlch ltrch "
-                    "rtlpar ltrpar af afs ab ai alang insrsid charrsid delrsid pararsid sectrsid "
-                    "rsid ql qr qc qj qd li ri fi lin rin sa sb sl slmult sbauto saauto widctlpar "
-                    "nowidctlpar intbl itap aspalpha aspnum faauto adjustright outlinelevel keep "
-                    "keepn pagebb kerning expnd expndtw charscalex caps scaps outl shad embo impr "
-                    "pard sectd trowd deflang deflangfe viewkind nouicompat",
-                    [&t](std::string_view w) { t.try_emplace(w, KwInfo{Kw::Ignored}); });
+    for (auto w : {"par", "page", "sect", "row", "nestrow"})
+        t[w] = {Kw::Par};
+    t["line"] = {Kw::Line};
+    t["tab"] = {Kw::Tab};
+    t["cell"] = {Kw::Cell};
+    t["nestcell"] = {Kw::Cell};
+    t["u"] = {Kw::Unicode};
+    t["uc"] = {Kw::UnicodeSkip};
+    t["bin"] = {Kw::Bin};
+    t["emdash"] = {Kw::Char, 0x2014};
+    t["endash"] = {Kw::Char, 0x2013};
+    t["lquote"] = {Kw::Char, 0x2018};
+    t["rquote"] = {Kw::Char, 0x2019};
+    t["ldblquote"] = {Kw::Char, 0x201C};
+    t["rdblquote"] = {Kw::Char, 0x201D};
+    t["bullet"] = {Kw::Char, 0x2022};
+    t["emspace"] = {Kw::Char, 0x2003};
+    t["enspace"] = {Kw::Char, 0x2002};
+    t["qmspace"] = {Kw::Char, 0x2005};
+    t["zwj"] = {Kw::Char, 0x200D};
+    t["zwnj"] = {Kw::Char, 0x200C};
+    t["ltrmark"] = {Kw::Char, 0x200E};
+    t["rtlmark"] = {Kw::Char, 0x200F};
+}
+
+void addFormatWords(Keywords &t)
+{
+    t["plain"] = {Kw::Plain};
+    t["b"] = {Kw::Bold};
+    t["i"] = {Kw::Italic};
+    forEachWord("ul uld uldash uldashd uldashdd uldb ulhwave ulldash ulth ulthd ulthdash "
+                "ulthdashd ulthdashdd ulthldash ululdbwave ulw ulwave",
+                [&t](std::string_view w) { t[w] = {Kw::Underline}; });
+    t["ulnone"] = {Kw::UnderlineNone};
+    t["strike"] = {Kw::Strike};
+    t["striked"] = {Kw::Strike};
+    t["v"] = {Kw::Hidden};
+    t["f"] = {Kw::Font};
+    t["fs"] = {Kw::FontSize};
+    t["cf"] = {Kw::Foreground};
+    t["highlight"] = {Kw::Background};
+    t["cb"] = {Kw::Background};
+    t["chcbpat"] = {Kw::Background};
+    t["super"] = {Kw::Super};
+    t["sub"] = {Kw::Sub};
+    t["nosupersub"] = {Kw::NoSuperSub};
+    // Formatting words writers put after \* (Word's "\*\cs13" in a hyperlink's result):
+    // known words, so the text of their group stays.
+    forEachWord("cs s ds ts lang langfe langnp langfenp noproof loch hich dbch rtlch ltrch "
+                "rtlpar ltrpar af afs ab ai alang insrsid charrsid delrsid pararsid sectrsid "
+                "rsid ql qr qc qj qd li ri fi lin rin sa sb sl slmult sbauto saauto widctlpar "
+                "nowidctlpar intbl itap aspalpha aspnum faauto adjustright outlinelevel keep "
+                "keepn pagebb kerning expnd expndtw charscalex caps scaps outl shad embo impr "
+                "pard sectd trowd deflang deflangfe viewkind nouicompat",
+                [&t](std::string_view w) { t.try_emplace(w, KwInfo{Kw::Ignored}); });
+}
+
+void addDocumentWords(Keywords &t)
+{
+    t["deff"] = {Kw::DefaultFont};
+    t["ansicpg"] = {Kw::AnsiCodePage};
+    t["mac"] = {Kw::Mac};
+    t["pc"] = {Kw::Pc};
+    t["pca"] = {Kw::Pca};
+    t["fonttbl"] = {Kw::FontTable};
+    t["fcharset"] = {Kw::FontCharset};
+    t["cpg"] = {Kw::FontCodePage};
+    t["colortbl"] = {Kw::ColorTable};
+    t["red"] = {Kw::Red};
+    t["green"] = {Kw::Green};
+    t["blue"] = {Kw::Blue};
+    // Destinations whose content is not text of the document. \pntext stays: it is the
+    // bullet or number a list item shows; \pn, the list's definition, goes, so that
+    // bullets are not doubled.
+    forEachWord(
+        "info stylesheet pict object objdata header headerl headerr headerf footer footerl "
+        "footerr footerf fldinst pn listtable listoverridetable revtbl rsidtbl filetbl "
+        "footnote annotation atnid atnauthor xe tc template userprops shp shppict nonshppict "
+        "do themedata colorschememapping latentstyles datastore xmlnstbl generator pgdsctbl "
+        "buptim comment doccomm author operator title subject keywords company category "
+        "manager hlinkbase creatim revtim printim mmathPr private",
+        [&t](std::string_view w) { t[w] = {Kw::SkipGroup}; });
+}
+
+const Keywords &keywords()
+{
+    static const Keywords table = [] {
+        Keywords t;
+        addTextWords(t);
+        addFormatWords(t);
+        addDocumentWords(t);
         return t;
     }();
     return table;
@@ -256,9 +273,19 @@ private:
     // Tokens
     void openGroup();
     bool closeGroup(); // false once the document's outer group has closed
+    void control();
+    void skipFallbackUnit(char c);
+    void text(char c);
     void controlWord();
     void controlSymbol();
     void word(const KwInfo &info, bool hasParam, int param);
+    bool documentWord(Kw kw, int param);
+    void setDocumentCodePage(int cp);
+    void fontTableWord(Kw kw, int param);
+    void fontNameUnicode(int unit);
+    void colorTableWord(Kw kw, int param);
+    void textWord(const KwInfo &info, bool hasParam, int param);
+    void formatWord(Kw kw, bool hasParam, int param);
     void skipBinary(int count);
     void textByte(uchar b);
 
@@ -345,60 +372,62 @@ void Parser::run()
         if (c == '{') {
             ++m_p;
             openGroup();
-            continue;
-        }
-        if (c == '}') {
+        } else if (c == '}') {
             ++m_p;
             if (!closeGroup())
                 break;
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
+        } else if (c == '\r' || c == '\n') {
             ++m_p;
-            continue;
-        }
-        if (m_skipUnits > 0) {
-            // A fallback after \u: one unit is a character, a \'hh or a control word.
-            --m_skipUnits;
-            if (c == '\\') {
-                const GroupState saved = m_st;
-                m_st.dest = Dest::Skip; // parsed for its extent only (a \bin still skips data)
-                ++m_p;
-                if (m_p < m_end && isLetter(*m_p))
-                    controlWord();
-                else
-                    controlSymbol();
-                m_st = saved;
-            } else {
-                ++m_p;
-            }
-            continue;
-        }
-        if (c == '\\') {
+        } else if (m_skipUnits > 0) {
+            skipFallbackUnit(c);
+        } else if (c == '\\') {
             ++m_p;
-            if (m_p < m_end && isLetter(*m_p))
-                controlWord();
-            else
-                controlSymbol();
-            continue;
+            control();
+        } else {
+            text(c);
         }
-        m_groupStart = false;
-        if (m_st.dest == Dest::Skip) {
-            while (m_p < m_end && *m_p != '\\' && *m_p != '{' && *m_p != '}')
-                ++m_p;
-            continue;
-        }
-        if (m_st.dest == Dest::Text && isPlainText(c)) {
-            const char *start = m_p;
-            while (m_p < m_end && isPlainText(*m_p))
-                ++m_p;
-            emitAscii(start, m_p - start);
-            continue;
-        }
-        ++m_p;
-        textByte(uchar(c));
     }
     finish();
+}
+
+void Parser::control()
+{
+    if (m_p < m_end && isLetter(*m_p))
+        controlWord();
+    else
+        controlSymbol();
+}
+
+void Parser::skipFallbackUnit(char c)
+{
+    // A fallback after \u: one unit is a character, a \'hh or a control word.
+    --m_skipUnits;
+    ++m_p;
+    if (c != '\\')
+        return;
+    const GroupState saved = m_st;
+    m_st.dest = Dest::Skip; // parsed for its extent only (a \bin still skips data)
+    control();
+    m_st = saved;
+}
+
+void Parser::text(char c)
+{
+    m_groupStart = false;
+    if (m_st.dest == Dest::Skip) {
+        while (m_p < m_end && *m_p != '\\' && *m_p != '{' && *m_p != '}')
+            ++m_p;
+        return;
+    }
+    if (m_st.dest == Dest::Text && isPlainText(c)) {
+        const char *start = m_p;
+        while (m_p < m_end && isPlainText(*m_p))
+            ++m_p;
+        emitAscii(start, m_p - start);
+        return;
+    }
+    ++m_p;
+    textByte(uchar(c));
 }
 
 void Parser::openGroup()
@@ -528,109 +557,130 @@ void Parser::controlSymbol()
 
 void Parser::word(const KwInfo &info, bool hasParam, int param)
 {
-    const bool on = !hasParam || param != 0;
     if (info.kw == Kw::Bin) {
         skipBinary(hasParam ? param : 0);
         return;
     }
-    if (m_st.dest == Dest::Skip)
+    if (m_st.dest == Dest::Skip || documentWord(info.kw, param))
         return;
+    switch (m_st.dest) {
+    case Dest::Text:
+        textWord(info, hasParam, param);
+        break;
+    case Dest::FontTable:
+        fontTableWord(info.kw, param);
+        break;
+    case Dest::ColorTable:
+        colorTableWord(info.kw, param);
+        break;
+    case Dest::Skip:
+        break;
+    }
+}
 
-    switch (info.kw) {
+bool Parser::documentWord(Kw kw, int param)
+{
+    switch (kw) {
     case Kw::FontTable:
         setDest(Dest::FontTable);
         m_entryFont = -1;
-        return;
+        return true;
     case Kw::ColorTable:
         setDest(Dest::ColorTable);
         m_colorSet = false;
-        return;
+        return true;
     case Kw::SkipGroup:
         setDest(Dest::Skip);
-        return;
+        return true;
     case Kw::DefaultFont:
         m_defaultFont = param;
         ++m_fontGeneration;
         m_formats.clear();
-        return;
+        return true;
     case Kw::AnsiCodePage:
-        m_ansiCodePage = isKnownCodePage(param) ? param : 1252;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(isKnownCodePage(param) ? param : 1252);
+        return true;
     case Kw::Mac:
-        m_ansiCodePage = 10000;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(10000);
+        return true;
     case Kw::Pc:
-        m_ansiCodePage = 437;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(437);
+        return true;
     case Kw::Pca:
-        m_ansiCodePage = 850;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(850);
+        return true;
     case Kw::UnicodeSkip:
         m_st.uc = qMax(0, param);
-        return;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Parser::setDocumentCodePage(int cp)
+{
+    m_ansiCodePage = cp;
+    ++m_fontGeneration;
+}
+
+void Parser::fontTableWord(Kw kw, int param)
+{
+    switch (kw) {
+    case Kw::Font:
+        commitFontEntry();
+        m_entryFont = param;
+        m_entryCharset = -1;
+        m_entryCodePage = 0;
+        m_entryBytes.clear();
+        m_entryName.clear();
+        break;
+    case Kw::FontCharset:
+        m_entryCharset = param;
+        break;
+    case Kw::FontCodePage:
+        m_entryCodePage = isKnownCodePage(param) ? param : 0;
+        break;
+    case Kw::Unicode:
+        fontNameUnicode(param < 0 ? param + 65536 : param);
+        m_skipUnits = m_st.uc;
+        break;
     default:
         break;
     }
+}
 
-    if (m_st.dest == Dest::FontTable) {
-        switch (info.kw) {
-        case Kw::Font:
-            commitFontEntry();
-            m_entryFont = param;
-            m_entryCharset = -1;
-            m_entryCodePage = 0;
-            m_entryBytes.clear();
-            m_entryName.clear();
-            break;
-        case Kw::FontCharset:
-            m_entryCharset = param;
-            break;
-        case Kw::FontCodePage:
-            m_entryCodePage = isKnownCodePage(param) ? param : 0;
-            break;
-        case Kw::Unicode:
-            if (m_entryFont >= 0 && m_entryName.size() < RtfReader::MaxFontNameLength) {
-                const int unit = param < 0 ? param + 65536 : param;
-                if (unit >= 0x20 && unit <= 0xFFFF) {
-                    m_entryName += decode(m_entryBytes, entryNameCodePage());
-                    m_entryBytes.clear();
-                    m_entryName += QChar(char16_t(unit));
-                }
-            }
-            m_skipUnits = m_st.uc;
-            break;
-        default:
-            break;
-        }
+void Parser::fontNameUnicode(int unit)
+{
+    if (m_entryFont < 0 || m_entryName.size() >= RtfReader::MaxFontNameLength || unit < 0x20 ||
+        unit > 0xFFFF)
+        return;
+    m_entryName += decode(m_entryBytes, entryNameCodePage());
+    m_entryBytes.clear();
+    m_entryName += QChar(char16_t(unit));
+}
+
+void Parser::colorTableWord(Kw kw, int param)
+{
+    int *component = nullptr;
+    switch (kw) {
+    case Kw::Red:
+        component = &m_red;
+        break;
+    case Kw::Green:
+        component = &m_green;
+        break;
+    case Kw::Blue:
+        component = &m_blue;
+        break;
+    default:
         return;
     }
+    *component = qBound(0, param, 255);
+    m_colorSet = true;
+}
 
-    if (m_st.dest == Dest::ColorTable) {
-        const int component = qBound(0, param, 255);
-        switch (info.kw) {
-        case Kw::Red:
-            m_red = component;
-            m_colorSet = true;
-            break;
-        case Kw::Green:
-            m_green = component;
-            m_colorSet = true;
-            break;
-        case Kw::Blue:
-            m_blue = component;
-            m_colorSet = true;
-            break;
-        default:
-            break;
-        }
-        return;
-    }
-
-    CharState &chr = m_st.chr;
+void Parser::textWord(const KwInfo &info, bool hasParam, int param)
+{
     switch (info.kw) {
     case Kw::Par:
         paragraph();
@@ -645,6 +695,21 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
     case Kw::Char:
         emitChar(info.ch);
         break;
+    case Kw::Unicode:
+        emitUnicode(param < 0 ? param + 65536 : param);
+        m_skipUnits = m_st.uc;
+        break;
+    default:
+        formatWord(info.kw, hasParam, param);
+        break;
+    }
+}
+
+void Parser::formatWord(Kw kw, bool hasParam, int param)
+{
+    const bool on = !hasParam || param != 0;
+    CharState &chr = m_st.chr;
+    switch (kw) {
     case Kw::Plain:
         setHidden(false);
         chr = CharState();
@@ -656,10 +721,8 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
         chr.italic = on;
         break;
     case Kw::Underline:
-        chr.underline = on;
-        break;
     case Kw::UnderlineNone:
-        chr.underline = false;
+        chr.underline = on && kw == Kw::Underline;
         break;
     case Kw::Strike:
         chr.strike = on;
@@ -681,17 +744,9 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
         chr.bg = qMax(0, param);
         break;
     case Kw::Super:
-        chr.valign = on ? 1 : 0;
-        break;
     case Kw::Sub:
-        chr.valign = on ? 2 : 0;
-        break;
     case Kw::NoSuperSub:
-        chr.valign = 0;
-        break;
-    case Kw::Unicode:
-        emitUnicode(param < 0 ? param + 65536 : param);
-        m_skipUnits = m_st.uc;
+        chr.valign = !on || kw == Kw::NoSuperSub ? 0 : kw == Kw::Super ? 1 : 2;
         break;
     default:
         break;
