@@ -172,6 +172,10 @@ void TestRtf::readerRules_data()
     QTest::newRow("code pages") << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 A;}"
                                               "{\\f1\\fcharset238 B;}}\\'cf\xf0{\\f1\\'e8}\\'e8}")
                                 << QStringLiteral("Прčи");
+    QTest::newRow("greek charset") << QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 A;}"
+                                                 "{\\f1\\fcharset161 Arial Greek;}}\\'e1{\\f1 "
+                                                 "\\'c5\\'eb\\'eb\\'e7\\'ed\\'e9\\'ea\\'dc}}")
+                                   << QStringLiteral("áΕλληνικά");
     QTest::newRow("double-byte code pages")
         << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 A;}{\\f1\\fcharset136 B;}}"
                       "\\'82\\'a0\\'93\\'fa\\f1\\'a4@}") << QStringLiteral("あ日一");
