@@ -132,6 +132,12 @@ private slots:
         m_game.clearRequests();
         m_sequence.clear();
     }
+    void cleanup()
+    {
+        // The next case starts with the pause button showing "P", whatever this one left.
+        if (state().startsWith(QLatin1Char('R')))
+            click(QStringLiteral("cmdPause"));
+    }
     void cleanupTestCase() { delete m_window; }
 
     void numberedWorldLoadsItsGamePage_data()
@@ -228,8 +234,6 @@ private slots:
                      QStringLiteral("HopWise Runescape World Switcher - Pest Control - Members"));
             QVERIFY(waitForGamePage(label));
         }
-        if (state().startsWith(QLatin1Char('R')))
-            click(QStringLiteral("cmdPause"));
     }
 
     void closeWorldReturnsHomeAndStopsTheClockAtZero()
@@ -329,7 +333,6 @@ private slots:
         }
         // "Close World" stops at 0 whatever the pause button shows.
         clicks("cmdClose", "R stopped 0:0:0:0");
-        click(QStringLiteral("cmdPause"));
     }
 };
 
