@@ -11,7 +11,8 @@
 //   portalstandin nouri          answers 0 without a URI
 //
 // A request that a portal client must not send (interactive, or without a handle token) gets an
-// error reply. Every Close of a request is written to standard output as "Close <path>".
+// error reply. Each request is written to standard output as "Screenshot <request path>", each
+// Close of one as "Close <request path>".
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -81,6 +82,7 @@ public slots:
         QString sender = message().service().mid(1);
         sender.replace(QLatin1Char('.'), QLatin1Char('_'));
         const QString path = RequestRoot + QLatin1Char('/') + sender + QLatin1Char('/') + token;
+        printLine(QStringLiteral("Screenshot ") + path);
 
         if (m_mode == QLatin1String("refuse")) {
             sendErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotAllowed"),

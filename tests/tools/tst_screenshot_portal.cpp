@@ -1,5 +1,6 @@
 #include "testmain.h"
 
+#include "tools/screencapture.h"
 #include "tools/screenshot.h"
 
 #include <QClipboard>
@@ -24,6 +25,9 @@ private slots:
     void portalAnswers_data();
     void portalAnswers();
     void lateAnswerKeepsTheWindowRunningAndAllowsOneShotAtATime();
+    void unansweredRequestEndsAndIsClosed();
+    void route_data();
+    void route();
 
 private:
     void startStandIn(const QStringList &arguments);
@@ -172,10 +176,17 @@ void TestScreenshotPortal::lateAnswerKeepsTheWindowRunningAndAllowsOneShotAtATim
     // a second request in that time must not start a second capture.
     ScreenshotResult second;
     bool ran = false;
+    QByteArray said;
+    const auto answerOnceAsked = [&] {
+        said += m_standIn->readAllStandardOutput();
+        if (said.contains("Screenshot "))
+            m_standIn->write("answer\n");
+    };
     QTimer::singleShot(0, this, [&] {
         ran = true;
         second = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
-        m_standIn->write("answer\n");
+        connect(m_standIn.get(), &QProcess::readyReadStandardOutput, this, answerOnceAsked);
+        answerOnceAsked();
     });
     const ScreenshotResult first = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
     QVERIFY(ran);
@@ -183,6 +194,58 @@ void TestScreenshotPortal::lateAnswerKeepsTheWindowRunningAndAllowsOneShotAtATim
     QVERIFY2(second.error.contains(QStringLiteral("already")), qPrintable(second.error));
     QCOMPARE(savedShots(), QStringList{QFileInfo(first.path).fileName()});
     QCOMPARE(QImage(first.path, "PNG").convertToFormat(QImage::Format_RGB32), pattern());
+}
+
+void TestScreenshotPortal::unansweredRequestEndsAndIsClosed()
+{
+    startStandIn({QStringLiteral("never")});
+    const ScreenCapture capture = captureScreenThroughPortal(std::chrono::milliseconds(200));
+    QVERIFY(capture.image.isNull());
+    QVERIFY2(capture.error.contains(QStringLiteral("did not answer")), qPrintable(capture.error));
+    // The desktop may still be asking the player: the request is withdrawn.
+    QByteArray said;
+    QTRY_VERIFY((said += m_standIn->readAllStandardOutput())
+                    .contains("Close /org/freedesktop/portal/desktop/request/"));
+}
+
+void TestScreenshotPortal::route_data()
+{
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::addColumn<QString>("sessionType");
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<bool>("portal");
+
+    QTest::newRow("X11 session") << ""
+                                 << "x11"
+                                 << "xcb" << false;
+    QTest::newRow("no session type, X11") << ""
+                                          << ""
+                                          << "xcb" << false;
+    QTest::newRow("XWayland") << "wayland-0"
+                              << "wayland"
+                              << "xcb" << true;
+    QTest::newRow("Wayland display only") << "wayland-1"
+                                          << ""
+                                          << "xcb" << true;
+    QTest::newRow("session type only") << ""
+                                       << "wayland"
+                                       << "xcb" << true;
+    QTest::newRow("native Wayland client") << ""
+                                           << ""
+                                           << "wayland" << true;
+}
+
+void TestScreenshotPortal::route()
+{
+    QFETCH(QString, waylandDisplay);
+    QFETCH(QString, sessionType);
+    QFETCH(QString, platform);
+    QFETCH(bool, portal);
+    QProcessEnvironment environment;
+    if (!waylandDisplay.isEmpty())
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
+    environment.insert(QStringLiteral("XDG_SESSION_TYPE"), sessionType);
+    QCOMPARE(sessionNeedsPortal(environment, platform), portal);
 }
 
 HOPWISE_TEST_MAIN(TestScreenshotPortal)
