@@ -26,6 +26,7 @@ private slots:
     void portalAnswers();
     void lateAnswerKeepsTheWindowRunningAndAllowsOneShotAtATime();
     void unansweredRequestEndsAndIsClosed();
+    void grabGivesNothingSoThePortalIsAsked();
     void route_data();
     void route();
 
@@ -84,6 +85,7 @@ void TestScreenshotPortal::init()
 void TestScreenshotPortal::cleanup()
 {
     qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("XDG_SESSION_TYPE");
     if (m_standIn) {
         m_standIn->kill();
         m_standIn->waitForFinished();
@@ -206,6 +208,21 @@ void TestScreenshotPortal::unansweredRequestEndsAndIsClosed()
     QByteArray said;
     QTRY_VERIFY((said += m_standIn->readAllStandardOutput())
                     .contains("Close /org/freedesktop/portal/desktop/request/"));
+}
+
+void TestScreenshotPortal::grabGivesNothingSoThePortalIsAsked()
+{
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_SESSION_TYPE", "x11");
+    if (!QGuiApplication::primaryScreen()->grabWindow(0).isNull())
+        QSKIP("This platform grabs the screen itself; CTest runs this case again on the minimal "
+              "platform, which cannot (tst_screenshot_portal_nograb).");
+    const QString file = m_dir.path() + QStringLiteral("/portal-shot.png");
+    QVERIFY(pattern().save(file, "PNG"));
+    startStandIn({QStringLiteral("answer"), file});
+    const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
+    QVERIFY2(shot.ok(), qPrintable(shot.error));
+    QCOMPARE(QImage(shot.path, "PNG").convertToFormat(QImage::Format_RGB32), pattern());
 }
 
 void TestScreenshotPortal::route_data()
