@@ -133,6 +133,11 @@ void PortalRequest::onReply(QDBusPendingCallWatcher *call)
     const QDBusPendingReply<QDBusObjectPath> reply = *call;
     if (reply.isError()) {
         const QDBusError::ErrorType type = reply.error().type();
+        // The call ran out of the same time as the answer: reported as no answer.
+        if (type == QDBusError::NoReply || type == QDBusError::Timeout) {
+            m_loop.quit();
+            return;
+        }
         const bool absent =
             type == QDBusError::ServiceUnknown || type == QDBusError::UnknownObject ||
             type == QDBusError::UnknownInterface || type == QDBusError::UnknownMethod;

@@ -8,6 +8,7 @@
 //   portalstandin cancel|other   answers 1 (cancelled by the user) or 2 (ended otherwise)
 //   portalstandin refuse         replies with an error
 //   portalstandin never          replies and never answers
+//   portalstandin silent         neither replies nor answers
 //   portalstandin nouri          answers 0 without a URI
 //
 // A request that a portal client must not send (interactive, or without a handle token) gets an
@@ -84,7 +85,9 @@ public slots:
         const QString path = RequestRoot + QLatin1Char('/') + sender + QLatin1Char('/') + token;
         printLine(QStringLiteral("Screenshot ") + path);
 
-        if (m_mode == QLatin1String("refuse")) {
+        if (m_mode == QLatin1String("silent")) {
+            setDelayedReply(true);
+        } else if (m_mode == QLatin1String("refuse")) {
             sendErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotAllowed"),
                            QStringLiteral("Screenshots are not allowed"));
         } else if (m_mode == QLatin1String("early")) {

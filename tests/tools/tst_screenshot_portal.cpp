@@ -25,6 +25,7 @@ private slots:
     void portalAnswers_data();
     void portalAnswers();
     void lateAnswerKeepsTheWindowRunningAndAllowsOneShotAtATime();
+    void unansweredRequestEndsAndIsClosed_data();
     void unansweredRequestEndsAndIsClosed();
     void grabGivesNothingSoThePortalIsAsked();
     void route_data();
@@ -198,9 +199,17 @@ void TestScreenshotPortal::lateAnswerKeepsTheWindowRunningAndAllowsOneShotAtATim
     QCOMPARE(QImage(first.path, "PNG").convertToFormat(QImage::Format_RGB32), pattern());
 }
 
+void TestScreenshotPortal::unansweredRequestEndsAndIsClosed_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("replied, never answered") << "never";
+    QTest::newRow("not even replied") << "silent";
+}
+
 void TestScreenshotPortal::unansweredRequestEndsAndIsClosed()
 {
-    startStandIn({QStringLiteral("never")});
+    QFETCH(QString, mode);
+    startStandIn({mode});
     const ScreenCapture capture = captureScreenThroughPortal(std::chrono::milliseconds(200));
     QVERIFY(capture.image.isNull());
     QVERIFY2(capture.error.contains(QStringLiteral("did not answer")), qPrintable(capture.error));
