@@ -244,15 +244,9 @@ void TestScreenshotPortal::route_data()
     QTest::newRow("X11 session") << ""
                                  << "x11"
                                  << "xcb" << false;
-    QTest::newRow("no session type, X11") << ""
-                                          << ""
-                                          << "xcb" << false;
     QTest::newRow("XWayland") << "wayland-0"
                               << "wayland"
                               << "xcb" << true;
-    QTest::newRow("Wayland display only") << "wayland-1"
-                                          << ""
-                                          << "xcb" << true;
     QTest::newRow("session type only") << ""
                                        << "wayland"
                                        << "xcb" << true;
