@@ -62,7 +62,14 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 work=$(mktemp -d /tmp/hopwise-wayland.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+# The wlroots back end writes every shot to /tmp/out.png: one left behind by this user would
+# keep another user's run from taking any.
+cleanup() {
+  find /tmp -maxdepth 1 -name out.png -user "$(id -u)" -newer "$work/started" -delete 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+touch "$work/started"
 export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
 unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_DATA_HOME XDG_CONFIG_HOME XDG_CACHE_HOME
