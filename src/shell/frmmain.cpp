@@ -78,6 +78,9 @@ FrmMain::FrmMain(QWidget *parent)
     cmdClose =
         Design::create<QPushButton>(client, "cmdClose", tr("Close World"), 13440, 10440, 1095, 255);
     connect(cmdClose, &QPushButton::clicked, this, &FrmMain::frmMain_cmdClose_Click);
+    // The keyboard goes round as the eye does: game view, worlds, clock, "Close World", then
+    // the tools below.
+    setTabOrder(cmdReset, cmdClose);
 
     picSC = new QLabel(client);
     picSC->setObjectName(QStringLiteral("picSC"));

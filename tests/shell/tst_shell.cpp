@@ -28,6 +28,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -72,6 +73,7 @@ private slots:
     void endingLeavesWindows_data();
     void endingLeavesWindows();
     void valuesReadAsShown();
+    void keyboardReachesEveryControl();
 
 private:
     RecordingServer m_server;
@@ -453,6 +455,84 @@ void TstShell::valuesReadAsShown()
             nameless << c->objectName() + QLatin1Char('/') + c->metaObject()->className();
     }
     QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
+}
+
+namespace {
+
+// The control a focus widget stands for: the game view for the page's surface inside it.
+QString controlName(QWidget *w)
+{
+    for (QWidget *p = w; p; p = p->parentWidget()) {
+        if (p->objectName() == QLatin1String("wbClient"))
+            return p->objectName();
+    }
+    if (!w)
+        return QStringLiteral("(none)");
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                     : w->objectName();
+}
+
+// Presses a key on the real keyboard of the display (the X server's test extension), as a
+// player would.
+void key(const char *name)
+{
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(name)});
+}
+
+// Presses a key and returns the control that has the focus once it has moved.
+QString press(const char *name)
+{
+    QWidget *before = QApplication::focusWidget();
+    key(name);
+    // A key that leaves the focus where it was is an answer too, which the caller judges.
+    const bool moved = QTest::qWaitFor([before] { return QApplication::focusWidget() != before; });
+    Q_UNUSED(moved);
+    return controlName(QApplication::focusWidget());
+}
+
+} // namespace
+
+void TstShell::keyboardReachesEveryControl()
+{
+    FrmMain *w = Forms::showMain();
+    w->findChild<QAction *>(QStringLiteral("mnuMax"))->trigger(); // everything on screen
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->activateWindow();
+    QTRY_VERIFY(w->isActiveWindow());
+    auto *wbClient = w->findChild<WebBrowser *>(QStringLiteral("wbClient"));
+    QSignalSpy loaded(wbClient, &QWebEngineView::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
+    wbClient->setFocus();
+    QTRY_COMPARE(controlName(QApplication::focusWidget()), QStringLiteral("wbClient"));
+
+    // Tab leaves the game view, goes round every control once and comes back into the view.
+    QStringList order;
+    for (int i = 0; i < 200 && (order.isEmpty() || order.last() != QLatin1String("wbClient")); ++i)
+        order << press("Tab");
+    QVERIFY2(order.last() == QLatin1String("wbClient"), qPrintable(order.join(' ')));
+    const auto at = [&order](const QString &name) { return order.indexOf(name); };
+    const int firstWorld = order.indexOf(QRegularExpression(QStringLiteral("cmdWorld_[0-9]+")));
+    QVERIFY2(firstWorld >= 0, qPrintable(order.join(' ')));
+    QVERIFY2(at("cmdPause") > firstWorld && at("cmdReset") > at("cmdPause") &&
+                 at("cmdClose") > at("cmdReset") && at("cboUsername") > at("cmdClose"),
+             qPrintable(order.join(' ')));
+
+    // Shift+Tab goes back out of the game view, into the tools page shown.
+    QCOMPARE(press("shift+Tab"), QStringLiteral("cmdRealHS"));
+    QCOMPARE(press("shift+Tab"), QStringLiteral("cmdView"));
+
+    // The pages of both tab controls turn with the arrow keys on their tab strip.
+    for (const char *name : {"ssWorlds", "ssTools"}) {
+        auto *tabs = w->findChild<TabControl *>(QLatin1String(name));
+        tabs->tabBar()->setFocus();
+        QTRY_VERIFY(tabs->tabBar()->hasFocus());
+        const int before = tabs->currentIndex();
+        key("Right");
+        QTRY_COMPARE(tabs->currentIndex(), before + 1);
+        press("Tab");
+        QWidget *next = QApplication::focusWidget();
+        QVERIFY2(tabs->page(before + 1)->isAncestorOf(next), qPrintable(controlName(next)));
+    }
 }
 
 HOPWISE_TEST_MAIN(TstShell)
