@@ -1,7 +1,42 @@
 #include "controls/webbrowser.h"
 
+#include "core/desktop.h"
+
 #include <QUrl>
 #include <QWebEngineSettings>
+
+namespace {
+
+// Stands in for the window a page asked for. It never shows anything: the first address it is
+// sent to goes to the desktop's web browser, and the stand-in goes away. The page that asked
+// keeps what it shows, so no page can take the player off the game.
+class NewWindowPage : public QWebEnginePage
+{
+public:
+    NewWindowPage(QWebEngineProfile *profile, QObject *parent)
+        : QWebEnginePage(profile, parent)
+    {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame) override
+    {
+        if (!isMainFrame || m_handedOver)
+            return false;
+        m_handedOver = true;
+        // Only web addresses leave the program; a page must not start other handlers (files,
+        // mail, custom schemes) on the player's desktop.
+        const QString scheme = url.scheme();
+        if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+            Desktop::openUrl(url);
+        deleteLater();
+        return false;
+    }
+
+private:
+    bool m_handedOver = false;
+};
+
+} // namespace
 
 bool WebBrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
@@ -14,8 +49,7 @@ bool WebBrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType typ
 
 QWebEnginePage *WebBrowserPage::createWindow(WebWindowType)
 {
-    // Pages that ask for a new window or tab open in the same view, still through the guard.
-    return this;
+    return new NewWindowPage(profile(), this);
 }
 
 WebBrowser::WebBrowser(QWidget *parent)

@@ -8,6 +8,7 @@
 #include "shell/forms.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 
@@ -62,7 +63,20 @@ void FrmUpdate::frmUpdate_Form_Load()
 void FrmUpdate::frmUpdate_cmdUpdate_Click()
 {
     // The user's browser fetches the installer; HopWise does not wait for it.
-    Desktop::openUrl(QUrl(Endpoints::current().installerUrl()));
+    const QString installer = Endpoints::current().installerUrl();
+    if (!Desktop::openUrl(QUrl(installer))) {
+        // Ending now would leave the player with neither the new version nor the old one: the
+        // address goes where it can be copied into a browser by hand.
+        QMessageBox box(QMessageBox::Information, windowTitle(),
+                        tr("No web browser could be started. The new version can be downloaded "
+                           "from this address:\n\n%1")
+                            .arg(installer),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("msgInstallerAddress"));
+        box.setTextFormat(Qt::PlainText);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box.exec();
+    }
     Forms::endProgram();
 }
 

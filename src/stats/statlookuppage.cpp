@@ -102,7 +102,9 @@ StatLookupPage::StatLookupPage(QWidget *parent)
         auto *value = new ChangeLabel(this);
         value->setObjectName(QLatin1String(skill.valueLabel));
         value->setFont(Design::font(false));
-        value->setAccessibleName(QLatin1String(skill.caption).chopped(1));
+        // A screen reader reads the level shown; the caption beside it says whose level it is,
+        // and the experience total stays the tool tip and so the description.
+        caption->setBuddy(value);
         value->installEventFilter(this);
         Twips::place(value, left + width, top, ValueWidth, LabelHeight);
         m_values[field] = value;
@@ -140,7 +142,9 @@ StatLookupPage::StatLookupPage(QWidget *parent)
     lblCombat = new ChangeLabel(this);
     lblCombat->setObjectName(QStringLiteral("lblCombat"));
     lblCombat->setFont(Design::font(false));
-    lblCombat->setAccessibleName(tr("Combat"));
+    // Named by what it shows, like every value label; what it is goes in the description.
+    combatCaption->setBuddy(lblCombat);
+    lblCombat->setAccessibleDescription(tr("Combat level"));
     Twips::place(lblCombat, 8160, 1560, 1020, LabelHeight);
 
     tmrCombat = new QTimer(this);

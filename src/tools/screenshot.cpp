@@ -61,7 +61,18 @@ bool writeNewFile(const QString &path, const QImage &image, QString *error, bool
     return true;
 }
 
+std::function<QDateTime()> &screenshotClock()
+{
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+
 } // namespace
+
+void setScreenshotClockForTesting(std::function<QDateTime()> clock)
+{
+    screenshotClock() = std::move(clock);
+}
 
 QString screenshotFileName(const QDate &date, const QTime &time, const QLocale &locale)
 {
@@ -119,8 +130,8 @@ ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString 
     if (picture)
         picture->setPixmap(QPixmap::fromImage(image));
 
-    const QDate date = QDate::currentDate();
-    const QTime time = QTime::currentTime();
+    // One read: a date and a time read apart can straddle midnight and name the shot a day off.
+    const QDateTime now = screenshotClock() ? screenshotClock()() : QDateTime::currentDateTime();
 
     const QString folder = programDir + QStringLiteral("/screenshots");
     if (!QDir().mkpath(folder)) {
@@ -130,7 +141,7 @@ ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString 
         return result;
     }
 
-    const QString name = screenshotFileName(date, time, QLocale());
+    const QString name = screenshotFileName(now.date(), now.time(), QLocale());
     const QImage toSave = picture ? picture->pixmap().toImage() : image;
     for (int attempt = 1; attempt <= MaxAttempts; ++attempt) {
         const QString path = folder + QLatin1Char('/') + screenshotCandidateName(name, attempt);

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
-class QDate;
+#include <functional>
+
 class QLabel;
 class QLocale;
-class QTime;
 class QWidget;
 
 // "MMM DD YY " + "H MM SS" + ".png": the locale's abbreviated month, day and year as two digits,
@@ -30,3 +31,7 @@ struct ScreenshotResult
 // made meanwhile fails at once. Never throws and never ends the program: a failure comes back
 // in the result.
 ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString &programDir);
+
+// Replaces the clock a shot is named by (tests step it over midnight); an empty function
+// restores the system clock.
+void setScreenshotClockForTesting(std::function<QDateTime()> clock);

@@ -244,11 +244,22 @@ void TestStatLookup::combatLevelOncePerChange()
     QCOMPARE(ticks.size(), 1);
     QCOMPARE(label("Combat")->text(), QStringLiteral("3.525"));
 
+    // The next player has the same Attack: the level still follows the new stats.
+    answer("1|1|1|99|1|1|1", "");
+    lookup();
+    QTRY_COMPARE(ticks.size(), 2);
+    QCOMPARE(label("Combat")->text(), QStringLiteral("25.775"));
+
+    // A failed levels request writes no caption, so nothing is computed.
+    answer("", "", 500);
+    lookup();
+    QVERIFY(!timer->isActive());
+
     // A caption that is no number leaves the level empty.
     answer("abc|1|1|1|1|1", "");
     lookup();
     QTRY_VERIFY(!timer->isActive());
-    QCOMPARE(ticks.size(), 2);
+    QCOMPARE(ticks.size(), 3);
     QCOMPARE(label("Combat")->text(), QString());
 }
 

@@ -18,6 +18,7 @@ private slots:
     void fileName();
     void shotsArePngsOfTheScreenAndNeverOverwrite();
     void menuItemReportsFailureAndGoesOn();
+    void nameReadsTheClockOnce();
 
 private:
     QLabel m_picSC; // hidden, like the main window's
@@ -94,6 +95,23 @@ void TestScreenshot::menuItemReportsFailureAndGoesOn()
     QVERIFY(QFile::remove(folder));
     mnuScreenshot->trigger();
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 1);
+}
+
+void TestScreenshot::nameReadsTheClockOnce()
+{
+    // Midnight passes between a first and a second look at the clock: the name must be the
+    // one moment, not the old date with the new time.
+    const QDateTime lastSecond(QDate(2026, 12, 6), QTime(23, 59, 59, 999));
+    const QDateTime midnight(QDate(2026, 12, 7), QTime(0, 0));
+    int reads = 0;
+    setScreenshotClockForTesting([&] { return reads++ == 0 ? lastSecond : midnight; });
+    QTemporaryDir dir;
+    const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, dir.path());
+    setScreenshotClockForTesting({});
+    QVERIFY2(shot.ok(), qPrintable(shot.error));
+    QCOMPARE(reads, 1);
+    QCOMPARE(QFileInfo(shot.path).fileName(),
+             screenshotFileName(lastSecond.date(), lastSecond.time(), QLocale()));
 }
 
 HOPWISE_TEST_MAIN(TestScreenshot)

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 
 namespace {
 
@@ -56,6 +57,8 @@ private slots:
     void openings();
     void officialHighscoresFromTheStatLookup();
     void untrustedCredits();
+    void newWindowsGoToTheDesktop_data();
+    void newWindowsGoToTheDesktop();
 
 private:
     FrmBrowser *openBrowser()
@@ -249,6 +252,59 @@ void TestWeb::untrustedCredits()
     QCOMPARE(thanksText(), QStringLiteral("AB<img src=\"/~users/HopWise/y.png\">"));
     QCoreApplication::processEvents();
     QCOMPARE(m_server.requests().size(), 2);
+}
+
+void TestWeb::newWindowsGoToTheDesktop_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::newRow("game view") << "wbClient";
+    QTest::newRow("mini browser") << "wbMinibrowser";
+}
+
+void TestWeb::newWindowsGoToTheDesktop()
+{
+    QFETCH(QString, view);
+    // Three bands, clicked from the bottom up: a new window for a file, one by script, one by a
+    // link's target.
+    const QByteArray page =
+        "<html><body style='margin:0'>"
+        "<a href='/by-link' target='_blank' style='display:block;height:100px'>"
+        "link</a><div onclick=\"window.open('/by-script')\" style='height:100px'>"
+        "script</div><div onclick=\"window.open('file:///etc/passwd')\" "
+        "style='height:100px'>file</div></body></html>";
+    m_server.setResponse("/opener", {200, page, "text/html", 0, false});
+    QList<QUrl> opened;
+    Desktop::setOpenUrlHandlerForTesting([&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    std::unique_ptr<FrmMain> main;
+    WebBrowser *browser = nullptr;
+    if (view == QLatin1String("wbClient")) {
+        main = std::make_unique<FrmMain>();
+        main->show();
+        browser = main->findChild<WebBrowser *>(view);
+    } else {
+        browser = openBrowser()->browser();
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(browser->window()));
+    QSignalSpy loaded(browser, &QWebEngineView::loadFinished);
+    const QUrl opener("http://" + m_server.authority() + "/opener");
+    browser->Navigate(opener.toString());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        browser->url() == opener && !loaded.isEmpty() && loaded.last().value(0).toBool(), 15000);
+    QWidget *surface = browser->focusProxy();
+    QVERIFY(surface);
+    for (int y : {250, 150, 50})
+        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, y));
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 2, 15000);
+    Desktop::setOpenUrlHandlerForTesting({});
+    QCOMPARE(opened,
+             (QList<QUrl>{opener.resolved(QUrl("/by-script")), opener.resolved(QUrl("/by-link"))}));
+    // The view keeps its page, and nothing was fetched for the new windows.
+    QCOMPARE(browser->url(), opener);
+    for (const RecordingServer::Request &request : m_server.requests())
+        QVERIFY2(!request.target.startsWith("/by-"), request.target.constData());
 }
 
 HOPWISE_TEST_MAIN(TestWeb)
