@@ -59,6 +59,9 @@ WebBrowser::WebBrowser(QWidget *parent)
     setPage(m_page);
     // Nothing in HopWise shows a page's icon; don't fetch it.
     m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    // A new window opens only when the player asked for it with a click: a page that opens
+    // windows by itself (on load, from a timer) would flood the desktop's browser.
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     connect(m_page, &WebBrowserPage::BeforeNavigate2, this, &WebBrowser::BeforeNavigate2,
             Qt::DirectConnection);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);

@@ -265,9 +265,9 @@ void TestWeb::newWindowsGoToTheDesktop()
 {
     QFETCH(QString, view);
     // Three bands, clicked from the bottom up: a new window for a file, one by script, one by a
-    // link's target.
+    // link's target. The window the page asks for as it loads, with no click, never opens.
     const QByteArray page =
-        "<html><body style='margin:0'>"
+        "<html><body style='margin:0' onload=\"window.open('/by-onload')\">"
         "<a href='/by-link' target='_blank' style='display:block;height:100px'>"
         "link</a><div onclick=\"window.open('/by-script')\" style='height:100px'>"
         "script</div><div onclick=\"window.open('file:///etc/passwd')\" "
