@@ -3,8 +3,8 @@
 // Prints medians; asserts nothing.
 
 #include "controls/richtextbox.h"
-#include "controls/rtfreader.h"
-#include "controls/rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

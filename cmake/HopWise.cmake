@@ -1,25 +1,28 @@
-# hopwise_add_library(<name> SOURCES ... [LIBS ...])
-# One static library per source folder; every target links the shared warnings.
+# hopwise_add_library(<name> SOURCES ... [LIBS ...] [PRIVATE_LIBS ...])
+# One static library per source folder; every target links the shared warnings. LIBS are what
+# the library's headers need, PRIVATE_LIBS what only its sources use. A library links only
+# layers below its own (scripts/check-layers).
 function(hopwise_add_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/.. ${CMAKE_CURRENT_BINARY_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE hopwise_warnings)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS} hopwise_warnings)
 endfunction()
 
-# hopwise_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [BARE])
-# A Qt Test executable registered with CTest. scripts/test runs CTest under Xvfb.
+# hopwise_add_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [LAUNCHER ...] [BARE])
+# A Qt Test executable registered with CTest. scripts/test runs CTest under Xvfb. LAUNCHER is a
+# command line that runs the test (its path appended), e.g. to give it a bus of its own.
 # BARE links only LIBS and Qt6::Test (no shared fixtures, so no web engine): for tests of
 # parsers that also run in the sanitizer build.
 function(hopwise_add_test name)
-  cmake_parse_arguments(ARG "BARE" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "BARE" "TIMEOUT" "SOURCES;LIBS;LABELS;LAUNCHER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   if(ARG_BARE)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test hopwise_warnings)
   else()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} hopwise_test_support Qt6::Test hopwise_warnings)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${name}>)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 180)
   endif()

@@ -1,7 +1,7 @@
 # Desktop integration and the Debian package.
 #
 # The application id names the .desktop file and the AppStream metainfo; the program itself uses
-# it for its Wayland app id and to recognise an installed layout (see src/shell/programdir.cpp).
+# it for its Wayland app id and to recognise an installed layout (see src/core/programdir.cpp).
 include(GNUInstallDirs)
 
 set(HOPWISE_APP_ID net.quillon.HopWise)
@@ -68,7 +68,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # the shlibs of libqt6webenginecore6.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, xdg-utils")
-# Every window is laid out for Tahoma, which fonts-wine provides.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wine)
+# Every window is laid out for Tahoma, which fonts-wine provides. On a Wayland desktop only its
+# screenshot portal can take "Take SS"'s picture of the screen.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, xdg-desktop-portal")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://updates.hopwise.quillon.net:81/~users/hopwise/index.php")
 include(CPack)

@@ -4,6 +4,9 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR_FOR_TESTS:-$(mktemp -d /tmp/hopwise-xdg
 chmod 700 "$XDG_RUNTIME_DIR"
 export QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox --disable-gpu --disable-background-networking --disable-component-update --disable-sync --no-first-run"
 export QT_QPA_PLATFORM=xcb
-export QT_LOGGING_RULES="qt.webenginecontext.debug=false;qt.multimedia.*=false"
+# The tests draw on Xvfb: a Wayland session around them must not send their screenshots to its
+# desktop portal.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+export QT_LOGGING_RULES="qt.webenginecontext.info=false;qt.multimedia.*=false"
 export HOME_FOR_TESTS=$(mktemp -d /tmp/hopwise-home.XXXXXX)
 export XDG_DATA_HOME=$HOME_FOR_TESTS/data XDG_CONFIG_HOME=$HOME_FOR_TESTS/config XDG_CACHE_HOME=$HOME_FOR_TESTS/cache

@@ -3,9 +3,10 @@
 #include "chat/ircmessage.h"
 #include "chat/parlane.h"
 #include "controls/design.h"
+#include "controls/keyascii.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
+#include "core/endpoints.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -164,14 +165,8 @@ void ChatPage::frmMain_tmrPong_Timer()
 bool ChatPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtMessage && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        int code = 0;
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            code = 13;
-        else if (!key->text().isEmpty())
-            code = key->text().at(0).unicode();
-        if (code != 0)
-            frmMain_txtMessage_KeyPress(code);
+        if (const std::optional<qint16> code = keyAscii(*static_cast<QKeyEvent *>(event)))
+            frmMain_txtMessage_KeyPress(*code);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -43,6 +43,12 @@ Parlane::Parlane(QObject *parent)
 
 Parlane::~Parlane()
 {
+    // The window holding the chat is unloaded: the server hears the chat leave. The socket
+    // outlives us just long enough to say so.
+    if (m_socket) {
+        m_socket->setParent(nullptr);
+        closeConnection();
+    }
     // A socket dying with us must not call back into a half-destroyed object.
     for (QTcpSocket *socket : findChildren<QTcpSocket *>(QString(), Qt::FindDirectChildrenOnly))
         socket->disconnect(this);
@@ -233,6 +239,8 @@ void Parlane::closeConnection()
     old->disconnect(this);
     if (old->state() == QAbstractSocket::ConnectedState) {
         old->write("QUIT\r\n");
+        // Out now: the program may be ending with the window that closed the chat.
+        old->flush();
         old->disconnectFromHost();
     } else {
         old->abort();

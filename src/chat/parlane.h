@@ -20,7 +20,6 @@ class Parlane : public QObject
     Q_PROPERTY(QString Nick READ Nick WRITE setNick)
     Q_PROPERTY(QString Server READ Server WRITE setServer)
 public:
-    static constexpr quint16 DefaultPort = 6667;
     // Most bytes read from the socket in one go, so that a flooding server cannot keep the
     // event loop busy for long.
     static constexpr qint64 ReadChunkBytes = 64 * 1024;

@@ -15,8 +15,6 @@ ChangeLabel::ChangeLabel(const QString &text, QWidget *parent)
 
 void ChangeLabel::setCaption(const QString &text)
 {
-    if (text == QLabel::text())
-        return;
     setText(text);
     emit changed();
 }

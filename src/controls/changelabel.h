@@ -2,8 +2,9 @@
 
 #include <QLabel>
 
-// A label that tells when its caption changes, for code that reacts to what another handler
-// wrote into it. Writing the caption it already shows is not a change.
+// A label that tells when its caption is written, for code that reacts to what another handler
+// wrote into it. Writing the caption it already shows counts too: the writer has new data that
+// happens to read the same, and what depends on it must be worked out again.
 class ChangeLabel : public QLabel
 {
     Q_OBJECT

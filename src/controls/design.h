@@ -35,4 +35,12 @@ T *create(QWidget *parent, const char *name, const QString &text, int left, int 
     return control;
 }
 
+// The picture stretched behind a window's controls (`imgBG`, below every other child), from the
+// program's resources; the window gives it its place.
+QLabel *backdrop(QWidget *parent, const QString &resource);
+
+// Moves a window so that its outer frame is centred on its screen's available area; before the
+// window manager has framed it, its outer frame is its own size.
+void centreOnScreen(QWidget *window);
+
 } // namespace Design

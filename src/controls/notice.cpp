@@ -22,7 +22,8 @@ void show(QWidget *anchor, const QString &text, int milliseconds)
         label->setMargin(6);
         label->setStyleSheet(QStringLiteral(
             "QLabel { background: #fff8dc; color: #202020; border: 1px solid #a08040; }"));
-        label->setAccessibleName(QStringLiteral("Notice"));
+        // Read as the message it shows, not as the word "Notice".
+        label->setAccessibleDescription(QStringLiteral("Notice"));
     }
     label->setText(text);
     label->setMaximumWidth(360);

@@ -1,7 +1,7 @@
 #include "controls/richtextbox.h"
 
-#include "controls/rtfreader.h"
-#include "controls/rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "shell/forms.h"
 
 #include "shell/frmmain.h"
-#include "shell/startuptrace.h"
+#include "shell/windowtrace.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"
 

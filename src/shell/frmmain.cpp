@@ -6,11 +6,12 @@
 #include "controls/notice.h"
 #include "controls/tabcontrol.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
+#include "controls/webbrowser.h"
+#include "core/endpoints.h"
+#include "core/programdir.h"
+#include "core/urlfetcher.h"
 #include "shell/forms.h"
-#include "shell/programdir.h"
-#include "shell/urlfetcher.h"
-#include "shell/webbrowser.h"
+#include "shell/sizemodes.h"
 #include "stats/statlookuppage.h"
 #include "tools/mediaplayerpage.h"
 #include "tools/notepadpage.h"
@@ -33,35 +34,13 @@
 const char *const FrmMain::IdleCaption = "HopWise Runescape World Switcher";
 const char *const FrmMain::TitlePrefix = "HopWise Runescape World Switcher - ";
 
-namespace {
-
-// Client area of the window at design, in twips.
-constexpr int ClientWidth = 12015;
-constexpr int ClientHeight = 8415;
-
-} // namespace
-
-QSize FrmMain::innerSizeForOuter(const QSize &outer, const QMargins &frame)
-{
-    return QSize(qMax(0, outer.width() - frame.left() - frame.right()),
-                 qMax(0, outer.height() - frame.top() - frame.bottom()));
-}
-
-QSize FrmMain::modeOuterSizeTwips(int mode)
-{
-    switch (mode) {
-    case 1:
-        return QSize(12105, 9195);
-    case 2:
-        return QSize(14745, 11955);
-    }
-    return QSize();
-}
-
 FrmMain::FrmMain(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
+    // Closing unloads the window: the game page, the chat connection, the media and the timers
+    // all belong to it and go with it. The other windows keep the program running.
+    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QLatin1String(IdleCaption));
     // A fixed single border: minimise and close, no maximise button, no resizing by the frame.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -77,11 +56,7 @@ FrmMain::FrmMain(QWidget *parent)
     client->setPalette(pal);
     setCentralWidget(client);
 
-    imgBG = new QLabel(client);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/main-backdrop.jpg")));
-    imgBG->lower();
+    imgBG = Design::backdrop(client, QStringLiteral(":/hopwise/main-backdrop.jpg"));
 
     wbClient = new WebBrowser(client);
     wbClient->setObjectName(QStringLiteral("wbClient"));
@@ -99,6 +74,9 @@ FrmMain::FrmMain(QWidget *parent)
     cmdClose =
         Design::create<QPushButton>(client, "cmdClose", tr("Close World"), 13440, 10440, 1095, 255);
     connect(cmdClose, &QPushButton::clicked, this, &FrmMain::frmMain_cmdClose_Click);
+    // The keyboard goes round as the eye does: game view, worlds, clock, "Close World", then
+    // the tools below.
+    setTabOrder(cmdReset, cmdClose);
 
     picSC = new QLabel(client);
     picSC->setObjectName(QStringLiteral("picSC"));
@@ -107,9 +85,8 @@ FrmMain::FrmMain(QWidget *parent)
 
     buildMenu();
 
-    // The start size is the design's client area below the menu bar; the size modes set outer
-    // sizes. With the usual frame and bar sizes the two agree.
-    setFixedSize(Twips::size(ClientWidth, ClientHeight) + QSize(0, menuBar()->sizeHint().height()));
+    // The start size is mode 1's.
+    setClientSizeTwips(SizeModes::clientTwips(1));
     centreOnScreen();
 }
 
@@ -191,10 +168,12 @@ void FrmMain::buildClock(QWidget *client)
         l->setStyleSheet(QStringLiteral("color: white;"));
     for (QLabel *l : captions)
         l->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
-    lblDays->setAccessibleName(tr("Days in world"));
-    lblHours->setAccessibleName(tr("Hours in world"));
-    lblMinutes->setAccessibleName(tr("Minutes in world"));
-    lblSeconds->setAccessibleName(tr("Seconds in world"));
+    // The counters are named by the numbers they show, so a screen reader can read the clock;
+    // what each counts goes in the description.
+    lblDays->setAccessibleDescription(tr("Days in world"));
+    lblHours->setAccessibleDescription(tr("Hours in world"));
+    lblMinutes->setAccessibleDescription(tr("Minutes in world"));
+    lblSeconds->setAccessibleDescription(tr("Seconds in world"));
 
     const QString grey =
         QStringLiteral("QPushButton { background: rgb(128, 128, 128); border: 1px solid #404040; }"
@@ -223,6 +202,8 @@ void FrmMain::buildTools(QWidget *client)
     Twips::place(ssTools, 120, 8400, 11775, 2655);
 
     m_statLookup = new StatLookupPage;
+    connect(m_statLookup, &StatLookupPage::officialHighscoresRequested, this,
+            [](const QString &url) { Forms::showBrowser()->browser()->Navigate(url); });
     m_mediaPlayer = new MediaPlayerPage;
     m_notepad = new NotepadPage;
     m_chat = new ChatPage;
@@ -247,14 +228,16 @@ void FrmMain::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
     // The window manager's frame is known only once it has wrapped the window; it announces it
-    // by moving the window.
-    applyOuterSize();
+    // by moving the window. Centred once then, so that the whole window, frame included, is.
+    if (!m_centred && frameGeometry() != geometry()) {
+        m_centred = true;
+        centreOnScreen();
+    }
 }
 
 void FrmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    applyOuterSize();
     frmMain_Form_Resize();
 }
 
@@ -302,68 +285,38 @@ void FrmMain::frmMain_Form_Unload(bool *cancel)
     emit formUnloaded();
 }
 
-void FrmMain::setOuterSizeTwips(int width, int height)
+void FrmMain::setClientSizeTwips(const QSize &client)
 {
-    m_outerTwips = QSize(width, height);
-    applyOuterSize();
-}
-
-void FrmMain::applyOuterSize()
-{
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    const bool frameChanged = frame != m_frame;
-    m_frame = frame;
-    if (m_outerTwips.isValid() && !isMaximized()) {
-        // Sizes are the window's outer size: frame, title bar and menu bar included. The frame
-        // is the window manager's, so the size is set again whenever the frame changes.
-        const QSize wanted =
-            innerSizeForOuter(Twips::size(m_outerTwips.width(), m_outerTwips.height()), frame);
-        if (size() != wanted || minimumSize() != wanted || maximumSize() != wanted)
-            setFixedSize(wanted);
-    }
-    if (frameChanged && !m_centred && !frame.isNull()) {
-        // Centred once the frame is known, so that the whole window, frame included, is centred.
-        m_centred = true;
-        centreOnScreen();
-    }
+    // The client area below the menu bar is what each mode is for; the frame around it is the
+    // window manager's business, so the same controls show with or without one.
+    setFixedSize(Twips::size(client.width(), client.height()) +
+                 QSize(0, menuBar()->sizeHint().height()));
 }
 
 void FrmMain::centreOnScreen()
 {
-    if (QScreen *screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Design::centreOnScreen(this);
 }
 
 void FrmMain::frmMain_mnuMax_Click()
 {
     switch (intSizeMode) {
-    case 1: {
+    case 1:
         intSizeMode = 2;
         setWindowState(windowState() & ~Qt::WindowMaximized);
-        const QSize s = modeOuterSizeTwips(2);
-        setOuterSizeTwips(s.width(), s.height());
+        setClientSizeTwips(SizeModes::clientTwips(2));
         break;
-    }
     case 2:
         intSizeMode = 3;
-        m_outerTwips = QSize();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         setWindowState(windowState() | Qt::WindowMaximized);
         break;
-    case 3: {
+    case 3:
         intSizeMode = 1;
         setWindowState(windowState() & ~Qt::WindowMaximized);
-        const QSize s = modeOuterSizeTwips(1);
-        setOuterSizeTwips(s.width(), s.height());
+        setClientSizeTwips(SizeModes::clientTwips(1));
         break;
-    }
     }
 }
 

@@ -27,11 +27,6 @@ public:
     explicit FrmMain(QWidget *parent = nullptr);
 
     int sizeMode() const { return intSizeMode; }
-    // Outer size of each size mode in twips; mode 3 is maximised.
-    static QSize modeOuterSizeTwips(int mode);
-    // The size to give the window (menu bar and client area) for an outer size in pixels, given
-    // the frame the window manager puts around it.
-    static QSize innerSizeForOuter(const QSize &outer, const QMargins &frame);
 
 public slots:
     // Window events
@@ -73,8 +68,7 @@ private:
     bool saveNotesOrAsk();
     void restartClock();
     void stopAndZeroClock();
-    void setOuterSizeTwips(int width, int height);
-    void applyOuterSize();
+    void setClientSizeTwips(const QSize &client);
     void centreOnScreen();
 
     QLabel *imgBG;
@@ -108,10 +102,5 @@ private:
 
     qint16 intSizeMode = 0;
     bool m_loaded = false;
-    // The outer size asked for by the last size mode, kept to set again whenever the window
-    // manager's frame turns out different from when it was set; invalid while maximised or at
-    // the start size, which is a client size.
-    QSize m_outerTwips;
-    QMargins m_frame;
     bool m_centred = false;
 };

@@ -2,19 +2,18 @@
 
 #include "controls/design.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
+#include "core/endpoints.h"
+#include "core/modstore.h"
+#include "core/urlfetcher.h"
+#include "core/versioncheck.h"
 #include "shell/forms.h"
 #include "shell/frmupdate.h"
-#include "shell/modstore.h"
-#include "shell/startuptrace.h"
-#include "shell/urlfetcher.h"
-#include "shell/versioncheck.h"
+#include "shell/windowtrace.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFont>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -34,10 +33,7 @@ FrmSplash::FrmSplash(QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
     setFixedSize(Twips::size(ClientWidth, ClientHeight));
 
-    imgBG = new QLabel(this);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/splash-backdrop.gif")));
+    imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/splash-backdrop.gif"));
     Twips::place(imgBG, 0, 0, ClientWidth, ClientHeight);
 
     Label1 = new QLabel(QStringLiteral("HopWise"), this);
@@ -67,11 +63,7 @@ FrmSplash::FrmSplash(QWidget *parent)
     tmrSplash->setInterval(TickMs);
     connect(tmrSplash, &QTimer::timeout, this, &FrmSplash::frmSplash_tmrSplash_Timer);
 
-    if (QScreen *screen = this->screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Design::centreOnScreen(this);
 }
 
 FrmSplash *FrmSplash::start()

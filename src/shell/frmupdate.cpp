@@ -2,14 +2,14 @@
 
 #include "controls/design.h"
 #include "controls/twips.h"
-#include "shell/desktop.h"
-#include "shell/endpoints.h"
+#include "core/desktop.h"
+#include "core/endpoints.h"
+#include "core/modstore.h"
 #include "shell/forms.h"
-#include "shell/modstore.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -31,10 +31,7 @@ FrmUpdate::FrmUpdate(QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
     setFixedSize(Twips::size(ClientWidth, ClientHeight));
 
-    imgBG = new QLabel(this);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/update-backdrop.jpg")));
+    imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/update-backdrop.jpg"));
 
     const QString design = QStringLiteral("Your Version: ");
     lblVersion = Design::create<QLabel>(this, "lblVersion", design, 120, 120, 2415, 255);
@@ -49,11 +46,7 @@ FrmUpdate::FrmUpdate(QWidget *parent)
     connect(cmdUpdate, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdUpdate_Click);
     connect(cmdLater, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdLater_Click);
 
-    if (QScreen *screen = this->screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Design::centreOnScreen(this);
 
     frmUpdate_Form_Load();
 }
@@ -70,7 +63,20 @@ void FrmUpdate::frmUpdate_Form_Load()
 void FrmUpdate::frmUpdate_cmdUpdate_Click()
 {
     // The user's browser fetches the installer; HopWise does not wait for it.
-    Desktop::openUrl(QUrl(Endpoints::current().installerUrl()));
+    const QString installer = Endpoints::current().installerUrl();
+    if (!Desktop::openUrl(QUrl(installer))) {
+        // Ending now would leave the player with neither the new version nor the old one: the
+        // address goes where it can be copied into a browser by hand.
+        QMessageBox box(QMessageBox::Information, windowTitle(),
+                        tr("No web browser could be started. The new version can be downloaded "
+                           "from this address:\n\n%1")
+                            .arg(installer),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("msgInstallerAddress"));
+        box.setTextFormat(Qt::PlainText);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box.exec();
+    }
     Forms::endProgram();
 }
 

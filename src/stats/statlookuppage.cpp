@@ -2,14 +2,13 @@
 
 #include "controls/changelabel.h"
 #include "controls/design.h"
+#include "controls/keyascii.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
-#include "shell/forms.h"
-#include "shell/urlfetcher.h"
-#include "shell/webbrowser.h"
+#include "core/endpoints.h"
+#include "core/urlfetcher.h"
 #include "stats/combatlevel.h"
+#include "stats/playername.h"
 #include "stats/relaybody.h"
-#include "web/frmbrowser.h"
 
 #include <QComboBox>
 #include <QHelpEvent>
@@ -19,7 +18,6 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -104,7 +102,9 @@ StatLookupPage::StatLookupPage(QWidget *parent)
         auto *value = new ChangeLabel(this);
         value->setObjectName(QLatin1String(skill.valueLabel));
         value->setFont(Design::font(false));
-        value->setAccessibleName(QLatin1String(skill.caption).chopped(1));
+        // A screen reader reads the level shown; the caption beside it says whose level it is,
+        // and the experience total stays the tool tip and so the description.
+        caption->setBuddy(value);
         value->installEventFilter(this);
         Twips::place(value, left + width, top, ValueWidth, LabelHeight);
         m_values[field] = value;
@@ -142,7 +142,9 @@ StatLookupPage::StatLookupPage(QWidget *parent)
     lblCombat = new ChangeLabel(this);
     lblCombat->setObjectName(QStringLiteral("lblCombat"));
     lblCombat->setFont(Design::font(false));
-    lblCombat->setAccessibleName(tr("Combat"));
+    // Named by what it shows, like every value label; what it is goes in the description.
+    combatCaption->setBuddy(lblCombat);
+    lblCombat->setAccessibleDescription(tr("Combat level"));
     Twips::place(lblCombat, 8160, 1560, 1020, LabelHeight);
 
     tmrCombat = new QTimer(this);
@@ -155,19 +157,11 @@ StatLookupPage::StatLookupPage(QWidget *parent)
     iNetHS->setObjectName(QStringLiteral("iNetHS"));
 }
 
-QString StatLookupPage::encodedName(const QString &name)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(name));
-}
-
 bool StatLookupPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched == cboUsername->lineEdit()) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            frmMain_cboUsername_KeyPress(13);
-        else if (!key->text().isEmpty())
-            frmMain_cboUsername_KeyPress(static_cast<qint16>(key->text().at(0).unicode()));
+        if (const std::optional<qint16> code = keyAscii(*static_cast<QKeyEvent *>(event)))
+            frmMain_cboUsername_KeyPress(*code);
         // The key goes on to the combo box either way.
         return false;
     }
@@ -210,13 +204,13 @@ void StatLookupPage::lookup()
     QStringList experience;
 
     const FetchResult levelsReply = iNetHS->OpenURL(
-        Endpoints::current().relayLevelsUrl(encodedName(cboUsername->currentText())));
+        Endpoints::current().relayLevelsUrl(PlayerName::encoded(cboUsername->currentText())));
     if (levelsReply.ok)
         levels = RelayBody::fields(levelsReply.text());
 
     // The name is read again: it is what the box holds now, not what it held a request ago.
     const FetchResult experienceReply = iNetHS->OpenURL(
-        Endpoints::current().relayExperienceUrl(encodedName(cboUsername->currentText())));
+        Endpoints::current().relayExperienceUrl(PlayerName::encoded(cboUsername->currentText())));
     if (experienceReply.ok)
         experience = RelayBody::fields(experienceReply.text());
 
@@ -235,9 +229,8 @@ void StatLookupPage::lookup()
 
 void StatLookupPage::frmMain_cmdRealHS_Click()
 {
-    FrmBrowser *browser = Forms::showBrowser();
-    browser->browser()->Navigate(
-        Endpoints::current().officialHighscoreUrl(encodedName(cboUsername->currentText())));
+    emit officialHighscoresRequested(
+        Endpoints::current().officialHighscoreUrl(PlayerName::encoded(cboUsername->currentText())));
 }
 
 void StatLookupPage::frmMain_lblAttack_Change()

@@ -32,16 +32,17 @@ public:
     // The value label of relay field `field`.
     ChangeLabel *valueLabel(int field) const { return m_values.at(static_cast<size_t>(field)); }
 
-    // The player name as it goes into a query value: UTF-8, every byte but the unreserved
-    // characters percent-encoded.
-    static QString encodedName(const QString &name);
-
 public slots:
     void frmMain_cboUsername_KeyPress(qint16 keyAscii);
     void frmMain_cmdView_Click();
     void frmMain_cmdRealHS_Click();
     void frmMain_lblAttack_Change();
     void frmMain_tmrCombat_Timer();
+
+signals:
+    // "View in RS Highscores": the mini browser belongs to the window above, which shows it and
+    // navigates it to `url`.
+    void officialHighscoresRequested(const QString &url);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

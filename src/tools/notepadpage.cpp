@@ -4,7 +4,7 @@
 #include "controls/notice.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
-#include "shell/programdir.h"
+#include "core/programdir.h"
 
 #include <QDir>
 #include <QFileInfo>

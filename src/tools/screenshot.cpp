@@ -1,5 +1,7 @@
 #include "tools/screenshot.h"
 
+#include "tools/screencapture.h"
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDate>
@@ -11,9 +13,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPixmap>
-#include <QScreen>
+#include <QScopeGuard>
 #include <QTime>
-#include <QWidget>
 
 namespace {
 
@@ -22,15 +23,6 @@ constexpr int MaxAttempts = 1000;
 QString twoDigits(int n)
 {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-QScreen *screenOf(QWidget *window)
-{
-    if (window) {
-        if (QScreen *screen = window->screen())
-            return screen;
-    }
-    return QGuiApplication::primaryScreen();
 }
 
 // Writes the PNG into a file that did not exist before; false when the name is taken.
@@ -69,7 +61,18 @@ bool writeNewFile(const QString &path, const QImage &image, QString *error, bool
     return true;
 }
 
+std::function<QDateTime()> &screenshotClock()
+{
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+
 } // namespace
+
+void setScreenshotClockForTesting(std::function<QDateTime()> clock)
+{
+    screenshotClock() = std::move(clock);
+}
 
 QString screenshotFileName(const QDate &date, const QTime &time, const QLocale &locale)
 {
@@ -95,18 +98,27 @@ QString screenshotCandidateName(const QString &fileName, int attempt)
 ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString &programDir)
 {
     ScreenshotResult result;
+    // The desktop's portal may take a minute to answer while events run: a second request
+    // meanwhile (a timer, an accessibility action) must not start a second capture.
+    static bool capturing = false;
+    if (capturing) {
+        result.error =
+            QCoreApplication::translate("Screenshot", "A screenshot is already being taken.");
+        return result;
+    }
+    capturing = true;
+    const auto captureDone = qScopeGuard([] { capturing = false; });
+
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
 
     // The picture the Print Screen key would leave: the whole screen the window is on.
-    QScreen *screen = screenOf(window);
-    const QPixmap captured = screen ? screen->grabWindow(0) : QPixmap();
-    if (captured.isNull()) {
-        result.error =
-            QCoreApplication::translate("Screenshot", "The screen could not be captured.");
+    const ScreenCapture captured = captureScreen(window);
+    if (captured.image.isNull()) {
+        result.error = captured.error;
         return result;
     }
-    clipboard->setPixmap(captured);
+    clipboard->setImage(captured.image);
 
     QCoreApplication::processEvents();
 
@@ -114,12 +126,12 @@ ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString 
     // The clipboard belongs to the whole desktop: another program may have taken it meanwhile.
     // The shot the player asked for is still the one captured above.
     if (image.isNull())
-        image = captured.toImage();
+        image = captured.image;
     if (picture)
         picture->setPixmap(QPixmap::fromImage(image));
 
-    const QDate date = QDate::currentDate();
-    const QTime time = QTime::currentTime();
+    // One read: a date and a time read apart can straddle midnight and name the shot a day off.
+    const QDateTime now = screenshotClock() ? screenshotClock()() : QDateTime::currentDateTime();
 
     const QString folder = programDir + QStringLiteral("/screenshots");
     if (!QDir().mkpath(folder)) {
@@ -129,7 +141,7 @@ ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString 
         return result;
     }
 
-    const QString name = screenshotFileName(date, time, QLocale());
+    const QString name = screenshotFileName(now.date(), now.time(), QLocale());
     const QImage toSave = picture ? picture->pixmap().toImage() : image;
     for (int attempt = 1; attempt <= MaxAttempts; ++attempt) {
         const QString path = folder + QLatin1Char('/') + screenshotCandidateName(name, attempt);

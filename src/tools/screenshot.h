@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
-class QDate;
+#include <functional>
+
 class QLabel;
 class QLocale;
-class QTime;
 class QWidget;
 
 // "MMM DD YY " + "H MM SS" + ".png": the locale's abbreviated month, day and year as two digits,
@@ -26,5 +27,11 @@ struct ScreenshotResult
 // Takes a picture of the whole screen that `window` is on, passes it through the clipboard as
 // the desktop's Print Screen key would, keeps it in `picture` and saves it as a PNG file in
 // programDir + "/screenshots/" (created when missing). Lets pending events run once, in the
-// middle. Never throws and never ends the program: a failure comes back in the result.
+// middle, and while the desktop's portal is asked for the picture (see captureScreen); a call
+// made meanwhile fails at once. Never throws and never ends the program: a failure comes back
+// in the result.
 ScreenshotResult takeScreenshot(QWidget *window, QLabel *picture, const QString &programDir);
+
+// Replaces the clock a shot is named by (tests step it over midnight); an empty function
+// restores the system clock.
+void setScreenshotClockForTesting(std::function<QDateTime()> clock);

@@ -3,9 +3,9 @@
 #include "controls/design.h"
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
-#include "shell/desktop.h"
-#include "shell/endpoints.h"
-#include "shell/urlfetcher.h"
+#include "core/desktop.h"
+#include "core/endpoints.h"
+#include "core/urlfetcher.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -27,15 +27,15 @@ FrmAbout::FrmAbout(QWidget *parent)
     // A fixed tool window: a small title bar with a close box only, and no taskbar entry.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    // Qt leaves tool windows out when it looks for the last window; this one is a window of the
+    // program like any other and keeps it running while open.
+    setAttribute(Qt::WA_QuitOnClose, true);
     setFixedSize(Twips::size(ClientWidth, ClientHeight));
 
     const QFont tahoma = Design::font();
     const QFont tahomaBold = Design::font(true);
 
-    imgBG = new QLabel(this);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/about-backdrop.jpg")));
+    imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/about-backdrop.jpg"));
     imgBG->setGeometry(rect());
 
     Label1 = new QLabel(
@@ -115,7 +115,8 @@ void FrmAbout::frmAbout_Form_Load()
 
 void FrmAbout::frmAbout_cmdClose_Click()
 {
-    // Hidden, not destroyed: the window object and what it fetched live on for the run.
+    // Hidden, not destroyed: the box owns nothing that runs while closed, and the credits it
+    // fetched must outlive the close for the rest of the run.
     close();
 }
 

@@ -1,9 +1,11 @@
 #include "web/frmbrowser.h"
 
 #include "controls/design.h"
+#include "controls/keyascii.h"
 #include "controls/twips.h"
-#include "shell/endpoints.h"
-#include "shell/webbrowser.h"
+#include "controls/webbrowser.h"
+#include "core/endpoints.h"
+#include "web/browserextent.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -12,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-
-#include <cmath>
 
 const char *const FrmBrowser::Caption = "HopWise Mini Browser";
 
@@ -26,14 +26,6 @@ constexpr int BrowserLeft = 120;
 constexpr int BrowserTop = 480;
 
 } // namespace
-
-std::optional<int> FrmBrowser::browserExtent(int outerTwips, float margin)
-{
-    const float extent = static_cast<float>(outerTwips) - margin;
-    if (!(extent >= 0.0f))
-        return std::nullopt;
-    return static_cast<int>(std::lround(extent));
-}
 
 FrmBrowser::FrmBrowser(QWidget *parent)
     : QMainWindow(parent)
@@ -49,11 +41,7 @@ FrmBrowser::FrmBrowser(QWidget *parent)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    imgBG = new QLabel(client);
-    imgBG->setObjectName(QStringLiteral("imgBG"));
-    imgBG->setScaledContents(true);
-    imgBG->setPixmap(QPixmap(QStringLiteral(":/hopwise/browser-backdrop.jpg")));
-    imgBG->lower();
+    imgBG = Design::backdrop(client, QStringLiteral(":/hopwise/browser-backdrop.jpg"));
 
     txtURL = new QLineEdit(client);
     txtURL->setObjectName(QStringLiteral("txtURL"));
@@ -133,11 +121,8 @@ void FrmBrowser::resizeEvent(QResizeEvent *event)
 bool FrmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtURL && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            frmBrowser_txtURL_KeyPress(13);
-        else if (!key->text().isEmpty())
-            frmBrowser_txtURL_KeyPress(static_cast<qint16>(key->text().at(0).unicode()));
+        if (const std::optional<qint16> code = keyAscii(*static_cast<QKeyEvent *>(event)))
+            frmBrowser_txtURL_KeyPress(*code);
         // The key still reaches the address box.
         return false;
     }
@@ -157,10 +142,12 @@ void FrmBrowser::frmBrowser_Form_Resize()
     imgBG->setGeometry(0, 0, Twips::toPx(outer.width()), Twips::toPx(outer.height()));
 
     // A size the browser cannot take leaves the one it has; height first, then width.
-    if (const std::optional<int> height = browserExtent(outer.height(), HeightMargin))
+    if (const std::optional<int> height =
+            BrowserExtent::browserExtent(outer.height(), BrowserExtent::HeightMargin))
         wbMinibrowser->setGeometry(Twips::toPx(BrowserLeft), Twips::toPx(BrowserTop),
                                    wbMinibrowser->width(), Twips::toPx(*height));
-    if (const std::optional<int> width = browserExtent(outer.width(), WidthMargin))
+    if (const std::optional<int> width =
+            BrowserExtent::browserExtent(outer.width(), BrowserExtent::WidthMargin))
         wbMinibrowser->setGeometry(Twips::toPx(BrowserLeft), Twips::toPx(BrowserTop),
                                    Twips::toPx(*width), wbMinibrowser->height());
 }

@@ -3,8 +3,6 @@
 #include <QMainWindow>
 #include <QSize>
 
-#include <optional>
-
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -19,15 +17,6 @@ class FrmBrowser : public QMainWindow
     Q_OBJECT
 public:
     static const char *const Caption;
-
-    // How far the browser stays inside the window's outer size, in twips.
-    static constexpr float HeightMargin = 1040.0f;
-    static constexpr float WidthMargin = 350.0f;
-
-    // The browser's height or width for an outer extent of the window, both in twips, worked
-    // out in single precision. Empty when the result is negative: such a size is refused and
-    // the browser keeps the one it has.
-    static std::optional<int> browserExtent(int outerTwips, float margin);
 
     explicit FrmBrowser(QWidget *parent = nullptr);
 

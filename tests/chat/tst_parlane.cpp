@@ -86,6 +86,15 @@ private slots:
                  (QStringList{"#V", "o", "u", "h", "BOB", "bye"}));
     }
 
+    void goingAwaySaysQuit()
+    {
+        QVERIFY(fake());
+        // The window that holds the chat is unloaded: the server must hear the chat leave, not
+        // a dropped connection.
+        m_parlane.reset();
+        QVERIFY(!m_server->waitFor("QUIT").isEmpty());
+    }
+
 private:
     void connectTo(const QString &server, const QString &nick = QStringLiteral("bob"))
     {

@@ -35,7 +35,7 @@ names() { tr ',' '\n' | sed 's/^ *//; s/[ (].*//' | sort -u; }
 depends=$(field Depends | names)
 # Linked libraries (seen by dpkg-shlibdeps) and what is loaded at run time (declared by us).
 for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 \
-  libqt6webenginecore6 libqt6webenginewidgets6 libqt6multimedia6 \
+  libqt6webenginecore6 libqt6webenginewidgets6 libqt6multimedia6 libqt6dbus6 \
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good libqt6webenginecore6-bin xdg-utils; do
   grep -qx "$need" <<<"$depends" || fail "Depends lacks $need: $(field Depends)"
 done
@@ -43,7 +43,9 @@ done
 if grep -E -- '-dev$|^qt6-httpserver|^libqt6httpserver|^libqt6test' <<<"$depends"; then
   fail "Depends has build or test packages"
 fi
-grep -qx fonts-wine <<<"$(field Recommends | names)" || fail "Recommends lacks fonts-wine: $(field Recommends)"
+for want in fonts-wine xdg-desktop-portal; do
+  grep -qx "$want" <<<"$(field Recommends | names)" || fail "Recommends lacks $want: $(field Recommends)"
+done
 
 # The description: a summary line, then at least one paragraph for the player.
 description=$(field Description)

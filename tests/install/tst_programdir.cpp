@@ -1,4 +1,4 @@
-#include "shell/programdir.h"
+#include "core/programdir.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +15,7 @@ class TstProgramDir : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanup();
     void choose_data();
     void choose();
     void pathCreatesTheDataFolder();
@@ -104,6 +105,10 @@ void TstProgramDir::pathCreatesTheDataFolder()
     qputenv("HOPWISE_PROGRAM_DIR", m_root.filePath(QStringLiteral("not-a-folder")).toUtf8());
     QCOMPARE(ProgramDir::file(QStringLiteral("notes.doc")), m_dataFolder + "/notes.doc");
     QVERIFY(QFileInfo(m_dataFolder).isDir());
+}
+
+void TstProgramDir::cleanup()
+{
     qunsetenv("HOPWISE_PROGRAM_DIR");
 }
 

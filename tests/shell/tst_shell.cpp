@@ -3,28 +3,38 @@
 #include "controls/mediacontrol.h"
 #include "controls/tabcontrol.h"
 #include "controls/twips.h"
+#include "controls/webbrowser.h"
+#include "core/desktop.h"
+#include "core/endpoints.h"
 #include "recordingserver.h"
-#include "shell/desktop.h"
-#include "shell/endpoints.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
 #include "shell/frmupdate.h"
-#include "shell/webbrowser.h"
+#include "shell/sizemodes.h"
 #include "testmain.h"
+#include "web/frmabout.h"
+#include "web/frmbrowser.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMediaPlayer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -72,11 +82,16 @@ private slots:
     void startUp_data();
     void startUp();
     void updateEndsTheRealProgram();
+    void updateWithoutBrowserShowsTheAddress();
+    void sizeModeClientAreas_data();
+    void sizeModeClientAreas();
     void menusPagesAndSizeModes();
     void loadSteps_data();
     void loadSteps();
     void endingLeavesWindows_data();
     void endingLeavesWindows();
+    void valuesReadAsShown();
+    void keyboardReachesEveryControl();
 
 private:
     RecordingServer m_server;
@@ -260,6 +275,55 @@ void TstShell::updateEndsTheRealProgram()
              "http://" + m_server.authority().toLatin1() + "/~users/hopwise/update.exe");
 }
 
+void TstShell::updateWithoutBrowserShowsTheAddress()
+{
+    // No web browser could be started: the player gets the address to fetch the installer by
+    // hand, then the program ends as after any "Update".
+    Desktop::setOpenUrlHandlerForTesting([](const QUrl &) { return false; });
+    m_server.setResponse(VersionPath, "9.9.9");
+    QVERIFY(!FrmSplash::start());
+    FrmUpdate *prompt = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        prompt = prompt ? prompt : qobject_cast<FrmUpdate *>(w);
+    QVERIFY(QTest::qWaitForWindowExposed(prompt));
+    QString shown;
+    Qt::TextInteractionFlags flags;
+    QTimer::singleShot(0, this, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            flags = box->textInteractionFlags();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(prompt->findChild<QPushButton *>(QStringLiteral("cmdUpdate")),
+                      Qt::LeftButton);
+    Desktop::setOpenUrlHandlerForTesting([this](const QUrl &url) {
+        m_opened << url;
+        return true;
+    });
+    QVERIFY2(shown.contains(Endpoints::current().installerUrl()), qPrintable(shown));
+    QVERIFY(flags & Qt::TextSelectableByMouse);
+    QVERIFY(Forms::isEnding());
+    QTRY_COMPARE(windows(false), QStringList());
+}
+
+void TstShell::sizeModeClientAreas_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QSize>("client"); // below the menu bar, twips
+    QTest::newRow("1: the start size") << 1 << QSize(12015, 8415);
+    QTest::newRow("2: world tabs, clock and tools") << 2 << QSize(14655, 11175);
+    QTest::newRow("3: maximised, no size of its own") << 3 << QSize();
+    QTest::newRow("unknown mode") << 0 << QSize();
+}
+
+void TstShell::sizeModeClientAreas()
+{
+    QFETCH(int, mode);
+    QFETCH(QSize, client);
+    QCOMPARE(SizeModes::clientTwips(mode), client);
+}
+
 void TstShell::menusPagesAndSizeModes()
 {
     FrmMain *w = Forms::showMain();
@@ -284,10 +348,26 @@ void TstShell::menusPagesAndSizeModes()
         pages << ssTools->tabText(i);
     QCOMPARE(pages, (QStringList{"Stat Lookup", "Media Player", "Notepad", "Chat"}));
 
-    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(12015, 8415));
+    // What each mode shows is the same with any frame: the controls that lie wholly inside the
+    // client area, 120 twips of margin included.
+    QWidget *client = w->centralWidget();
+    const auto shown = [client] {
+        QStringList names;
+        for (const char *name : {"wbClient", "ssWorlds", "ssTools", "cmdClose", "lblSeconds"}) {
+            const QWidget *c = client->findChild<QWidget *>(QLatin1String(name));
+            if (client->rect().contains(c->geometry().adjusted(-8, -8, 8, 8)))
+                names << QLatin1String(name);
+        }
+        return names;
+    };
+    const QStringList gameViewAlone{"wbClient"};
+    const QStringList everything{"wbClient", "ssWorlds", "ssTools", "cmdClose", "lblSeconds"};
+    QTRY_COMPARE(client->size(), Twips::size(12015, 8415));
+    QCOMPARE(shown(), gameViewAlone);
 
     mnuMax->trigger();
-    QTRY_COMPARE(w->frameGeometry().size(), Twips::size(14745, 11955));
+    QTRY_COMPARE(client->size(), Twips::size(14655, 11175));
+    QCOMPARE(shown(), everything);
     QTRY_COMPARE(imgBG->size(), w->frameGeometry().size());
 
     mnuMax->trigger();
@@ -298,7 +378,8 @@ void TstShell::menusPagesAndSizeModes()
     // From maximised straight back to the start size, not to mode 2's.
     mnuMax->trigger();
     QTRY_VERIFY(!w->isMaximized());
-    QTRY_COMPARE(w->frameGeometry().size(), Twips::size(12105, 9195));
+    QTRY_COMPARE(client->size(), Twips::size(12015, 8415));
+    QCOMPARE(shown(), gameViewAlone);
     QTRY_COMPARE(imgBG->size(), w->frameGeometry().size());
     QCOMPARE(w->minimumSize(), w->maximumSize());
 }
@@ -356,20 +437,164 @@ void TstShell::endingLeavesWindows_data()
 void TstShell::endingLeavesWindows()
 {
     QFETCH(bool, quit);
-    FrmMain *w = Forms::showMain();
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QPointer<FrmMain> w = Forms::showMain();
     QSignalSpy unloaded(w, &FrmMain::formUnloaded);
     QVERIFY(QTest::qWaitForWindowExposed(w));
     Forms::showBrowser();
     Forms::showAbout();
 
-    if (quit)
+    if (quit) {
         w->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
-    else
-        QVERIFY(w->close());
-    QCOMPARE(unloaded.count(), quit ? 0 : 1);
-    QCOMPARE(Forms::isEnding(), quit);
-    QCoreApplication::processEvents();
-    QTRY_COMPARE(windows(), (quit ? QStringList() : QStringList{"frmAbout", "frmBrowser"}));
+        QCOMPARE(unloaded.count(), 0);
+        QVERIFY(Forms::isEnding());
+        QTRY_COMPARE(windows(), QStringList());
+        return;
+    }
+
+    // Only a running program looks for its last window: the closing runs inside exec(). The
+    // About box is a tool window and still keeps the program until it closes last.
+    QStringList left;
+    QList<int> lastBefore;
+    QTimer::singleShot(0, this, [&] {
+        w->close();
+        left = windows();
+        lastBefore << lastClosed.count();
+        Forms::browser()->close();
+        lastBefore << lastClosed.count();
+        Forms::about()->close();
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(unloaded.count(), 1);
+    QCOMPARE(left, (QStringList{"frmAbout", "frmBrowser"}));
+    QCOMPARE(lastBefore, (QList<int>{0, 0}));
+    QCOMPARE(lastClosed.count(), 1);
+    // Unloaded: the window and all it runs (page, chat, media, timers) are gone with it.
+    QTRY_VERIFY(!w);
+    QVERIFY(!Forms::mainWindow());
+}
+
+void TstShell::valuesReadAsShown()
+{
+    FrmMain w;
+    const auto read = [](QWidget *widget, QAccessible::Text text) {
+        return QAccessible::queryAccessibleInterface(widget)->text(text);
+    };
+    for (int tick = 0; tick < 3725; ++tick)
+        w.frmMain_tmrWorld_Timer();
+    const QStringList clock{"lblDays", "lblHours", "lblMinutes", "lblSeconds"};
+    QStringList names, descriptions;
+    for (const QString &name : clock) {
+        auto *label = w.findChild<QLabel *>(name);
+        names << read(label, QAccessible::Name);
+        descriptions << read(label, QAccessible::Description);
+    }
+    QCOMPARE(names, (QStringList{"0", "1", "2", "5"}));
+    QCOMPARE(descriptions, (QStringList{"Days in world", "Hours in world", "Minutes in world",
+                                        "Seconds in world"}));
+
+    // Levels and the combat level read as the numbers shown; the caption beside each names it.
+    for (QLabel *label : w.findChildren<QLabel *>()) {
+        if (!label->objectName().startsWith(QLatin1String("lbl")) ||
+            clock.contains(label->objectName()))
+            continue;
+        label->setText(QStringLiteral("99"));
+        QCOMPARE(read(label, QAccessible::Name), QStringLiteral("99"));
+        const auto labelledBy =
+            QAccessible::queryAccessibleInterface(label)->relations(QAccessible::Label);
+        const QString what = labelledBy.isEmpty() ? read(label, QAccessible::Description)
+                                                  : labelledBy[0].first->text(QAccessible::Name);
+        QVERIFY2(!what.isEmpty() && what != QLatin1String("99"), qPrintable(label->objectName()));
+    }
+
+    // Every button and box has a name of its own.
+    QStringList nameless;
+    for (QWidget *c : w.findChildren<QWidget *>()) {
+        if ((qobject_cast<QAbstractButton *>(c) || qobject_cast<QComboBox *>(c) ||
+             qobject_cast<QLineEdit *>(c)) &&
+            read(c, QAccessible::Name).trimmed().isEmpty() &&
+            !qobject_cast<QComboBox *>(c->parent()) && !c->objectName().startsWith("qt_"))
+            nameless << c->objectName() + QLatin1Char('/') + c->metaObject()->className();
+    }
+    QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
+}
+
+namespace {
+
+// The control a focus widget stands for: the game view for the page's surface inside it.
+QString controlName(QWidget *w)
+{
+    for (QWidget *p = w; p; p = p->parentWidget()) {
+        if (p->objectName() == QLatin1String("wbClient"))
+            return p->objectName();
+    }
+    if (!w)
+        return QStringLiteral("(none)");
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                     : w->objectName();
+}
+
+// Presses a key on the real keyboard of the display (the X server's test extension), as a
+// player would.
+void key(const char *name)
+{
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(name)});
+}
+
+// Presses a key and returns the control that has the focus once it has moved.
+QString press(const char *name)
+{
+    QWidget *before = QApplication::focusWidget();
+    key(name);
+    // A key that leaves the focus where it was is an answer too, which the caller judges.
+    const bool moved = QTest::qWaitFor([before] { return QApplication::focusWidget() != before; });
+    Q_UNUSED(moved);
+    return controlName(QApplication::focusWidget());
+}
+
+} // namespace
+
+void TstShell::keyboardReachesEveryControl()
+{
+    FrmMain *w = Forms::showMain();
+    w->findChild<QAction *>(QStringLiteral("mnuMax"))->trigger(); // everything on screen
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->activateWindow();
+    QTRY_VERIFY(w->isActiveWindow());
+    auto *wbClient = w->findChild<WebBrowser *>(QStringLiteral("wbClient"));
+    QSignalSpy loaded(wbClient, &QWebEngineView::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
+    wbClient->setFocus();
+    QTRY_COMPARE(controlName(QApplication::focusWidget()), QStringLiteral("wbClient"));
+
+    // Tab leaves the game view, goes round every control once and comes back into the view.
+    QStringList order;
+    for (int i = 0; i < 200 && (order.isEmpty() || order.last() != QLatin1String("wbClient")); ++i)
+        order << press("Tab");
+    QVERIFY2(order.last() == QLatin1String("wbClient"), qPrintable(order.join(' ')));
+    const auto at = [&order](const QString &name) { return order.indexOf(name); };
+    const int firstWorld = order.indexOf(QRegularExpression(QStringLiteral("cmdWorld_[0-9]+")));
+    QVERIFY2(firstWorld >= 0, qPrintable(order.join(' ')));
+    QVERIFY2(at("cmdPause") > firstWorld && at("cmdReset") > at("cmdPause") &&
+                 at("cmdClose") > at("cmdReset") && at("cboUsername") > at("cmdClose"),
+             qPrintable(order.join(' ')));
+
+    // Shift+Tab goes back out of the game view, into the tools page shown.
+    QCOMPARE(press("shift+Tab"), QStringLiteral("cmdRealHS"));
+    QCOMPARE(press("shift+Tab"), QStringLiteral("cmdView"));
+
+    // The pages of both tab controls turn with the arrow keys on their tab strip.
+    for (const char *name : {"ssWorlds", "ssTools"}) {
+        auto *tabs = w->findChild<TabControl *>(QLatin1String(name));
+        tabs->tabBar()->setFocus();
+        QTRY_VERIFY(tabs->tabBar()->hasFocus());
+        const int before = tabs->currentIndex();
+        key("Right");
+        QTRY_COMPARE(tabs->currentIndex(), before + 1);
+        press("Tab");
+        QWidget *next = QApplication::focusWidget();
+        QVERIFY2(tabs->page(before + 1)->isAncestorOf(next), qPrintable(controlName(next)));
+    }
 }
 
 HOPWISE_TEST_MAIN(TstShell)

@@ -1,4 +1,4 @@
-#include "shell/versioncheck.h"
+#include "core/versioncheck.h"
 
 #include <QTest>
 
@@ -16,6 +16,8 @@ void TstStartupVersion::isNewer_data()
     QTest::addColumn<QString>("body");
     QTest::addColumn<bool>("newer");
     QTest::newRow("same version in blanks and CRLF") << " \t1.0.2 \r\n" << false;
+    QTest::newRow("newer version, CRLF") << "1.0.3\r\n" << true;
+    QTest::newRow("newer minor only, CRLF") << "1.1\r\n" << true;
     QTest::newRow("two-digit revision") << "1.0.10" << true;
     QTest::newRow("minor only") << "1.1" << true;
     QTest::newRow("older minor, greater revision") << "0.9.9" << false;

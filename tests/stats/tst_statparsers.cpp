@@ -1,5 +1,7 @@
-// Relay bodies and the combat level: the text the relay sends, and what the page makes of it.
+// Relay bodies, player names and the combat level: what goes to the relay, the text it sends
+// back, and what the page makes of it.
 #include "stats/combatlevel.h"
+#include "stats/playername.h"
 #include "stats/relaybody.h"
 
 #include <QTest>
@@ -10,6 +12,8 @@ class TestStatParsers : public QObject
 private slots:
     void relayFields_data();
     void relayFields();
+    void encodedName_data();
+    void encodedName();
     void combatLevel_data();
     void combatLevel();
     void combatSumIsLeftToRight();
@@ -37,6 +41,31 @@ void TestStatParsers::relayFields()
     QFETCH(int, maxFields);
     QFETCH(QStringList, expected);
     QCOMPARE(RelayBody::fields(body, maxFields), expected);
+}
+
+void TestStatParsers::encodedName_data()
+{
+    // What the request line carries is checked against the page; these are the characters.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("encoded");
+    auto row = [](const char *tag, const QString &name, const char *encoded) {
+        QTest::newRow(tag) << name << QString::fromLatin1(encoded);
+    };
+    row("unreserved kept", QStringLiteral("Az09-._~"), "Az09-._~");
+    row("ampersand adds no parameter", QStringLiteral("a&name=b"), "a%26name%3Db");
+    row("hash cuts nothing", QStringLiteral("x#y"), "x%23y");
+    row("plus, percent", QStringLiteral("1+1%25"), "1%2B1%2525");
+    row("slash, question mark", QStringLiteral("a/b?c"), "a%2Fb%3Fc");
+    row("NUL", QString(QChar(0)), "%00");
+    row("outside the BMP", QStringLiteral("\U0001F600"), "%F0%9F%98%80");
+    row("empty", QString(), "");
+}
+
+void TestStatParsers::encodedName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, encoded);
+    QCOMPARE(PlayerName::encoded(name), encoded);
 }
 
 void TestStatParsers::combatLevel_data()

@@ -65,6 +65,7 @@ class TestNotepad : public QObject
 
 private slots:
     void init();
+    void cleanup() { Forms::resetForTesting(); }
     void notesFile_data();
     void notesFile();
     void notesSurviveTheMainWindow_data();
@@ -86,7 +87,6 @@ void TestNotepad::init()
     qputenv("XDG_DATA_HOME", m_data->path().toUtf8());
     // Nothing listens there: the main window's home page fails at once, off the network.
     qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
-    Forms::resetForTesting();
 }
 
 void TestNotepad::notesFile_data()

@@ -15,14 +15,21 @@ class TestScreenshot : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup();
     void fileName();
     void shotsArePngsOfTheScreenAndNeverOverwrite();
     void menuItemReportsFailureAndGoesOn();
+    void nameReadsTheClockOnce();
     void fullDiskLeavesNoPicture();
 
 private:
     QLabel m_picSC; // hidden, like the main window's
 };
+
+void TestScreenshot::cleanup()
+{
+    qunsetenv("HOPWISE_PROGRAM_DIR");
+}
 
 void TestScreenshot::fileName()
 {
@@ -30,6 +37,9 @@ void TestScreenshot::fileName()
     const QDate day(2006, 7, 13);
     QCOMPARE(screenshotFileName(day, QTime(19, 8, 31), english), "Jul 13 06 19 08 31.png");
     QCOMPARE(screenshotFileName(day, QTime(7, 5, 9), english), "Jul 13 06 7 05 09.png");
+    // Day and year always take two digits; the hour never does.
+    QCOMPARE(screenshotFileName(QDate(2009, 1, 5), QTime(0, 0, 0), english),
+             "Jan 05 09 0 00 00.png");
     QCOMPARE(screenshotFileName(day, QTime(19, 8, 31), QLocale(QLocale::French)),
              "juil. 13 06 19 08 31.png");
 }
@@ -77,15 +87,33 @@ void TestScreenshot::menuItemReportsFailureAndGoesOn()
     qputenv("HOPWISE_PROGRAM_DIR", dir.path().toLocal8Bit());
     FrmMain frmMain;
     auto *mnuScreenshot = frmMain.findChild<QAction *>(QStringLiteral("mnuScreenshot"));
+    QVERIFY(mnuScreenshot);
     mnuScreenshot->trigger();
     auto *notice = frmMain.findChild<QLabel *>(QStringLiteral("notice"));
-    QVERIFY(notice->isVisible() && notice->text().contains(QStringLiteral("screenshots")));
+    QVERIFY(notice && notice->isVisible());
+    QVERIFY(notice->text().contains(QStringLiteral("screenshots")));
     QVERIFY(!QApplication::activeModalWidget());
 
     QVERIFY(QFile::remove(folder));
     mnuScreenshot->trigger();
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 1);
-    qunsetenv("HOPWISE_PROGRAM_DIR");
+}
+
+void TestScreenshot::nameReadsTheClockOnce()
+{
+    // Midnight passes between a first and a second look at the clock: the name must be the
+    // one moment, not the old date with the new time.
+    const QDateTime lastSecond(QDate(2026, 12, 6), QTime(23, 59, 59, 999));
+    const QDateTime midnight(QDate(2026, 12, 7), QTime(0, 0));
+    int reads = 0;
+    setScreenshotClockForTesting([&] { return reads++ == 0 ? lastSecond : midnight; });
+    QTemporaryDir dir;
+    const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, dir.path());
+    setScreenshotClockForTesting({});
+    QVERIFY2(shot.ok(), qPrintable(shot.error));
+    QCOMPARE(reads, 1);
+    QCOMPARE(QFileInfo(shot.path).fileName(),
+             screenshotFileName(lastSecond.date(), lastSecond.time(), QLocale()));
 }
 
 void TestScreenshot::fullDiskLeavesNoPicture()

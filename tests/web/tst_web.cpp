@@ -1,18 +1,20 @@
 // The mini browser and the About box, with pages and credits served on loopback.
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
+#include "controls/webbrowser.h"
+#include "core/desktop.h"
 #include "recordingserver.h"
-#include "shell/desktop.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
-#include "shell/webbrowser.h"
 #include "testmain.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 
 namespace {
 
@@ -21,9 +23,15 @@ const QByteArray Credits = "{\\rtf1\\ansi\\ansicpg1252{\\colortbl ;\\red0\\green
                            "\\b Mira\\b0  for the world list\\par\r\n\\cf1 Osk\\u225?r\\par\r\n}";
 const QString CreditsText = QStringLiteral("Mira for the world list\nOsk\u00e1r");
 
-RichTextBox *thanksBox()
+// The credits the About box shows; no box fails the running test.
+QString thanksText()
 {
-    return Forms::about()->findChild<RichTextBox *>("rtfThanks");
+    auto *box = Forms::about() ? Forms::about()->findChild<RichTextBox *>("rtfThanks") : nullptr;
+    if (!box) {
+        QTest::qFail("no About box with rtfThanks", __FILE__, __LINE__);
+        return QStringLiteral("<no credits box>");
+    }
+    return box->text();
 }
 
 // Sets a window's outer size in pixels, whatever frame the platform adds.
@@ -47,7 +55,10 @@ private slots:
     void bookmarks_data();
     void bookmarks();
     void openings();
+    void officialHighscoresFromTheStatLookup();
     void untrustedCredits();
+    void newWindowsGoToTheDesktop_data();
+    void newWindowsGoToTheDesktop();
 
 private:
     FrmBrowser *openBrowser()
@@ -83,6 +94,7 @@ void TestWeb::init()
 
 void TestWeb::cleanup()
 {
+    Desktop::setOpenUrlHandlerForTesting({});
     Forms::resetForTesting();
 }
 
@@ -98,10 +110,6 @@ void TestWeb::windowSizeLaysOutTheBrowser()
     // 900 twips high: no height for the browser, which keeps its last one; the width follows.
     setOuterPx(w, 500, 60);
     QTRY_COMPARE(w->browser()->size(), QSize(Twips::toPx(7500 - 350), height));
-
-    // Worked out in single precision: 2^24 + 1 becomes 2^24 before the margin comes off.
-    QCOMPARE(FrmBrowser::browserExtent(16777217, FrmBrowser::HeightMargin), 16776176);
-    QCOMPARE(FrmBrowser::browserExtent(1039, FrmBrowser::HeightMargin), std::nullopt);
     setOuterPx(w, 700, 650);
     QTRY_COMPARE(w->browser()->geometry(), Twips::rect(120, 480, 10500 - 350, 9750 - 1040));
 }
@@ -176,7 +184,7 @@ void TestWeb::openings()
     // The update server down: the box opens, with empty credits, and closes as usual.
     qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
     QVERIFY(QTest::qWaitForWindowExposed(Forms::showAbout()));
-    QVERIFY(thanksBox()->text().isEmpty());
+    QVERIFY(thanksText().isEmpty());
     QTest::mouseClick(Forms::about()->findChild<QPushButton *>("cmdClose"), Qt::LeftButton);
     QVERIFY(!Forms::about()->isVisible());
 
@@ -185,18 +193,18 @@ void TestWeb::openings()
     FrmMain main;
     main.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
     QVERIFY(Forms::about()->isVisible());
-    QCOMPARE(thanksBox()->text(), CreditsText);
+    QCOMPARE(thanksText(), CreditsText);
     Forms::showAbout();
     QCOMPARE(m_server.requests().size(), 1);
     // A failed fetch keeps the credits fetched earlier; new ones replace them.
     Forms::about()->close();
     m_server.setResponse(CreditsPath, "gone", 404);
     Forms::showAbout();
-    QCOMPARE(thanksBox()->text(), CreditsText);
+    QCOMPARE(thanksText(), CreditsText);
     Forms::about()->close();
     m_server.setResponse(CreditsPath, "{\\rtf1\\ansi New names\\par}");
     Forms::showAbout();
-    QCOMPARE(thanksBox()->text(), QStringLiteral("New names"));
+    QCOMPARE(thanksText(), QStringLiteral("New names"));
     QCOMPARE(m_server.requests().size(), 3);
 
     // "Velmora" hands the front page to the desktop and leaves the box open.
@@ -206,9 +214,25 @@ void TestWeb::openings()
         return true;
     });
     QTest::mouseClick(Forms::about()->findChild<QPushButton *>("cmdVelmora"), Qt::LeftButton);
-    Desktop::setOpenUrlHandlerForTesting({});
     QCOMPARE(opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
     QVERIFY(Forms::about()->isVisible());
+}
+
+void TestWeb::officialHighscoresFromTheStatLookup()
+{
+    // The official site is played by the local server.
+    FrmMain main;
+    auto *name = main.findChild<QComboBox *>(QStringLiteral("cboUsername"));
+    auto *realHS = main.findChild<QPushButton *>(QStringLiteral("cmdRealHS"));
+    QVERIFY(name && realHS);
+    name->setEditText(QStringLiteral("a b&user2=c#d%+1"));
+    realHS->click();
+    QVERIFY(Forms::browser() && Forms::browser()->isVisible());
+    QVERIFY(m_server.waitForRequests(1, 15000));
+    QCOMPARE(m_server.requests()[0].target,
+             "/lang/en/aff/runescape/hiscorepersonal.ws?user1=a%20b%26user2%3Dc%23d%25%2B1");
+    QCOMPARE(m_server.requests()[0].host,
+             "hiscore.localhost:" + QByteArray::number(m_server.port()));
 }
 
 void TestWeb::untrustedCredits()
@@ -216,7 +240,7 @@ void TestWeb::untrustedCredits()
     // More than a mebibyte is refused.
     m_server.setResponse(CreditsPath, "{\\rtf1\\ansi " + QByteArray(1024 * 1024 + 10, 'x') + "}");
     Forms::showAbout();
-    QVERIFY(thanksBox()->text().isEmpty());
+    QVERIFY(thanksText().isEmpty());
     Forms::about()->close();
     // Pictures, objects and included pictures never load.
     m_server.setResponse(CreditsPath,
@@ -225,9 +249,62 @@ void TestWeb::untrustedCredits()
                          "INCLUDEPICTURE \"/~users/HopWise/x.png\"}{\\fldrslt B}}"
                          "<img src=\"/~users/HopWise/y.png\">}");
     Forms::showAbout();
-    QCOMPARE(thanksBox()->text(), QStringLiteral("AB<img src=\"/~users/HopWise/y.png\">"));
+    QCOMPARE(thanksText(), QStringLiteral("AB<img src=\"/~users/HopWise/y.png\">"));
     QCoreApplication::processEvents();
     QCOMPARE(m_server.requests().size(), 2);
+}
+
+void TestWeb::newWindowsGoToTheDesktop_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::newRow("game view") << "wbClient";
+    QTest::newRow("mini browser") << "wbMinibrowser";
+}
+
+void TestWeb::newWindowsGoToTheDesktop()
+{
+    QFETCH(QString, view);
+    // Three bands, clicked from the bottom up: a new window for a file, one by script, one by a
+    // link's target. The window the page asks for as it loads, with no click, never opens.
+    const QByteArray page =
+        "<html><body style='margin:0' onload=\"window.open('/by-onload')\">"
+        "<a href='/by-link' target='_blank' style='display:block;height:100px'>"
+        "link</a><div onclick=\"window.open('/by-script')\" style='height:100px'>"
+        "script</div><div onclick=\"window.open('file:///etc/passwd')\" "
+        "style='height:100px'>file</div></body></html>";
+    m_server.setResponse("/opener", {200, page, "text/html", 0, false});
+    QList<QUrl> opened;
+    Desktop::setOpenUrlHandlerForTesting([&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    std::unique_ptr<FrmMain> main;
+    WebBrowser *browser = nullptr;
+    if (view == QLatin1String("wbClient")) {
+        main = std::make_unique<FrmMain>();
+        main->show();
+        browser = main->findChild<WebBrowser *>(view);
+    } else {
+        browser = openBrowser()->browser();
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(browser->window()));
+    QSignalSpy loaded(browser, &QWebEngineView::loadFinished);
+    const QUrl opener("http://" + m_server.authority() + "/opener");
+    browser->Navigate(opener.toString());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        browser->url() == opener && !loaded.isEmpty() && loaded.last().value(0).toBool(), 15000);
+    QWidget *surface = browser->focusProxy();
+    QVERIFY(surface);
+    for (int y : {250, 150, 50})
+        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, y));
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 2, 15000);
+    Desktop::setOpenUrlHandlerForTesting({});
+    QCOMPARE(opened,
+             (QList<QUrl>{opener.resolved(QUrl("/by-script")), opener.resolved(QUrl("/by-link"))}));
+    // The view keeps its page, and nothing was fetched for the new windows.
+    QCOMPARE(browser->url(), opener);
+    for (const RecordingServer::Request &request : m_server.requests())
+        QVERIFY2(!request.target.startsWith("/by-"), request.target.constData());
 }
 
 HOPWISE_TEST_MAIN(TestWeb)

@@ -1,4 +1,6 @@
-#include "controls/rtfreader.h"
+#include "rtf/rtfreader.h"
+
+#include "rtf/rtfcharsets.h"
 
 #include <QColor>
 #include <QHash>
@@ -13,6 +15,8 @@
 #include <vector>
 
 namespace {
+
+using namespace RtfCharsets;
 
 enum class Dest : quint8
 {
@@ -64,7 +68,6 @@ struct GroupState
 
 enum class Kw
 {
-    Unknown,
     Par,
     Line,
     Tab,
@@ -100,6 +103,7 @@ enum class Kw
     FontTable,
     ColorTable,
     SkipGroup,
+    Ignored, // known, so a \* before it does not skip its group
 };
 
 struct KwInfo
@@ -118,193 +122,104 @@ template<typename F> void forEachWord(std::string_view words, F f)
     }
 }
 
-const std::unordered_map<std::string_view, KwInfo> &keywords()
+using Keywords = std::unordered_map<std::string_view, KwInfo>;
+
+void addTextWords(Keywords &t)
 {
-    static const std::unordered_map<std::string_view, KwInfo> table = [] {
-        std::unordered_map<std::string_view, KwInfo> t;
-        for (auto w : {"par", "page", "sect", "row", "nestrow"})
-            t[w] = {Kw::Par};
-        t["line"] = {Kw::Line};
-        t["tab"] = {Kw::Tab};
-        t["cell"] = {Kw::Cell};
-        t["nestcell"] = {Kw::Cell};
-        t["plain"] = {Kw::Plain};
-        t["b"] = {Kw::Bold};
-        t["i"] = {Kw::Italic};
-        forEachWord("ul uld uldash uldashd uldashdd uldb ulhwave ulldash ulth ulthd ulthdash "
-                    "ulthdashd ulthdashdd ulthldash ululdbwave ulw ulwave",
-                    [&t](std::string_view w) { t[w] = {Kw::Underline}; });
-        t["ulnone"] = {Kw::UnderlineNone};
-        t["strike"] = {Kw::Strike};
-        t["striked"] = {Kw::Strike};
-        t["v"] = {Kw::Hidden};
-        t["f"] = {Kw::Font};
-        t["fs"] = {Kw::FontSize};
-        t["cf"] = {Kw::Foreground};
-        t["highlight"] = {Kw::Background};
-        t["cb"] = {Kw::Background};
-        t["chcbpat"] = {Kw::Background};
-        t["super"] = {Kw::Super};
-        t["sub"] = {Kw::Sub};
-        t["nosupersub"] = {Kw::NoSuperSub};
-        t["u"] = {Kw::Unicode};
-        t["uc"] = {Kw::UnicodeSkip};
-        t["bin"] = {Kw::Bin};
-        t["emdash"] = {Kw::Char, 0x2014};
-        t["endash"] = {Kw::Char, 0x2013};
-        t["lquote"] = {Kw::Char, 0x2018};
-        t["rquote"] = {Kw::Char, 0x2019};
-        t["ldblquote"] = {Kw::Char, 0x201C};
-        t["rdblquote"] = {Kw::Char, 0x201D};
-        t["bullet"] = {Kw::Char, 0x2022};
-        t["emspace"] = {Kw::Char, 0x2003};
-        t["enspace"] = {Kw::Char, 0x2002};
-        t["qmspace"] = {Kw::Char, 0x2005};
-        t["zwj"] = {Kw::Char, 0x200D};
-        t["zwnj"] = {Kw::Char, 0x200C};
-        t["ltrmark"] = {Kw::Char, 0x200E};
-        t["rtlmark"] = {Kw::Char, 0x200F};
-        t["deff"] = {Kw::DefaultFont};
-        t["ansicpg"] = {Kw::AnsiCodePage};
-        t["mac"] = {Kw::Mac};
-        t["pc"] = {Kw::Pc};
-        t["pca"] = {Kw::Pca};
-        t["fcharset"] = {Kw::FontCharset};
-        t["cpg"] = {Kw::FontCodePage};
-        t["red"] = {Kw::Red};
-        t["green"] = {Kw::Green};
-        t["blue"] = {Kw::Blue};
-        t["fonttbl"] = {Kw::FontTable};
-        t["colortbl"] = {Kw::ColorTable};
-        // Destinations whose content is not text of the document. \pntext stays: it is the
-        // bullet or number a list item shows; \pn, the list's definition, goes, so that
-        // bullets are not doubled.
-        forEachWord(
-            "info stylesheet pict object objdata header headerl headerr headerf footer footerl "
-            "footerr footerf fldinst pn listtable listoverridetable revtbl rsidtbl filetbl "
-            "footnote annotation atnid atnauthor xe tc template userprops shp shppict nonshppict "
-            "do themedata colorschememapping latentstyles datastore xmlnstbl generator pgdsctbl "
-            "buptim comment doccomm author operator title subject keywords company category "
-            "manager hlinkbase creatim revtim printim mmathPr private",
-            [&t](std::string_view w) { t[w] = {Kw::SkipGroup}; });
+    for (auto w : {"par", "page", "sect", "row", "nestrow"})
+        t[w] = {Kw::Par};
+    t["line"] = {Kw::Line};
+    t["tab"] = {Kw::Tab};
+    t["cell"] = {Kw::Cell};
+    t["nestcell"] = {Kw::Cell};
+    t["u"] = {Kw::Unicode};
+    t["uc"] = {Kw::UnicodeSkip};
+    t["bin"] = {Kw::Bin};
+    t["emdash"] = {Kw::Char, 0x2014};
+    t["endash"] = {Kw::Char, 0x2013};
+    t["lquote"] = {Kw::Char, 0x2018};
+    t["rquote"] = {Kw::Char, 0x2019};
+    t["ldblquote"] = {Kw::Char, 0x201C};
+    t["rdblquote"] = {Kw::Char, 0x201D};
+    t["bullet"] = {Kw::Char, 0x2022};
+    t["emspace"] = {Kw::Char, 0x2003};
+    t["enspace"] = {Kw::Char, 0x2002};
+    t["qmspace"] = {Kw::Char, 0x2005};
+    t["zwj"] = {Kw::Char, 0x200D};
+    t["zwnj"] = {Kw::Char, 0x200C};
+    t["ltrmark"] = {Kw::Char, 0x200E};
+    t["rtlmark"] = {Kw::Char, 0x200F};
+}
+
+void addFormatWords(Keywords &t)
+{
+    t["plain"] = {Kw::Plain};
+    t["b"] = {Kw::Bold};
+    t["i"] = {Kw::Italic};
+    forEachWord("ul uld uldash uldashd uldashdd uldb ulhwave ulldash ulth ulthd ulthdash "
+                "ulthdashd ulthdashdd ulthldash ululdbwave ulw ulwave",
+                [&t](std::string_view w) { t[w] = {Kw::Underline}; });
+    t["ulnone"] = {Kw::UnderlineNone};
+    t["strike"] = {Kw::Strike};
+    t["striked"] = {Kw::Strike};
+    t["v"] = {Kw::Hidden};
+    t["f"] = {Kw::Font};
+    t["fs"] = {Kw::FontSize};
+    t["cf"] = {Kw::Foreground};
+    t["highlight"] = {Kw::Background};
+    t["cb"] = {Kw::Background};
+    t["chcbpat"] = {Kw::Background};
+    t["super"] = {Kw::Super};
+    t["sub"] = {Kw::Sub};
+    t["nosupersub"] = {Kw::NoSuperSub};
+    // Formatting words writers put after \* (Word's "\*\cs13" in a hyperlink's result):
+    // known words, so the text of their group stays.
+    forEachWord("cs s ds ts lang langfe langnp langfenp noproof loch hich dbch rtlch ltrch "
+                "rtlpar ltrpar af afs ab ai alang insrsid charrsid delrsid pararsid sectrsid "
+                "rsid ql qr qc qj qd li ri fi lin rin sa sb sl slmult sbauto saauto widctlpar "
+                "nowidctlpar intbl itap aspalpha aspnum faauto adjustright outlinelevel keep "
+                "keepn pagebb kerning expnd expndtw charscalex caps scaps outl shad embo impr "
+                "pard sectd trowd deflang deflangfe viewkind nouicompat",
+                [&t](std::string_view w) { t.try_emplace(w, KwInfo{Kw::Ignored}); });
+}
+
+void addDocumentWords(Keywords &t)
+{
+    t["deff"] = {Kw::DefaultFont};
+    t["ansicpg"] = {Kw::AnsiCodePage};
+    t["mac"] = {Kw::Mac};
+    t["pc"] = {Kw::Pc};
+    t["pca"] = {Kw::Pca};
+    t["fonttbl"] = {Kw::FontTable};
+    t["fcharset"] = {Kw::FontCharset};
+    t["cpg"] = {Kw::FontCodePage};
+    t["colortbl"] = {Kw::ColorTable};
+    t["red"] = {Kw::Red};
+    t["green"] = {Kw::Green};
+    t["blue"] = {Kw::Blue};
+    // Destinations whose content is not text of the document. \pntext stays: it is the
+    // bullet or number a list item shows; \pn, the list's definition, goes, so that
+    // bullets are not doubled.
+    forEachWord(
+        "info stylesheet pict object objdata header headerl headerr headerf footer footerl "
+        "footerr footerf fldinst pn listtable listoverridetable revtbl rsidtbl filetbl "
+        "footnote annotation atnid atnauthor xe tc template userprops shp shppict nonshppict "
+        "do themedata colorschememapping latentstyles datastore xmlnstbl generator pgdsctbl "
+        "buptim comment doccomm author operator title subject keywords company category "
+        "manager hlinkbase creatim revtim printim mmathPr private",
+        [&t](std::string_view w) { t[w] = {Kw::SkipGroup}; });
+}
+
+const Keywords &keywords()
+{
+    static const Keywords table = [] {
+        Keywords t;
+        addTextWords(t);
+        addFormatWords(t);
+        addDocumentWords(t);
         return t;
     }();
     return table;
-}
-
-constexpr int SymbolCodePage = -2;
-
-int codePageForCharset(int charset)
-{
-    switch (charset) {
-    case 0:
-        return 1252;
-    case 2:
-        return SymbolCodePage;
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    }
-    return 0; // the document's own code page
-}
-
-// Only code pages that real RTF uses are looked up, so that a document full of made-up numbers
-// cannot make the reader open one converter after another.
-bool isKnownCodePage(int cp)
-{
-    switch (cp) {
-    case 437:
-    case 850:
-    case 874:
-    case 932:
-    case 936:
-    case 949:
-    case 950:
-    case 10000:
-        return true;
-    }
-    return cp >= 1250 && cp <= 1258;
-}
-
-QByteArray codecName(int cp)
-{
-    if (cp == 437 || cp == 850)
-        return "IBM" + QByteArray::number(cp);
-    if (cp == 10000)
-        return "macintosh";
-    return "windows-" + QByteArray::number(cp);
-}
-
-// The Symbol font's letters are Greek; the few other characters that documents use it for
-// (bullets, arithmetic) are mapped too. The rest reads as Latin-1.
-char16_t symbolChar(uchar b)
-{
-    static const char16_t upper[26] = {
-        0x391, 0x392, 0x3A7, 0x394, 0x395, 0x3A6, 0x393, 0x397, 0x399, 0x3D1, 0x39A, 0x39B, 0x39C,
-        0x39D, 0x39F, 0x3A0, 0x398, 0x3A1, 0x3A3, 0x3A4, 0x3A5, 0x3C2, 0x3A9, 0x39E, 0x3A8, 0x396};
-    static const char16_t lower[26] = {
-        0x3B1, 0x3B2, 0x3C7, 0x3B4, 0x3B5, 0x3C6, 0x3B3, 0x3B7, 0x3B9, 0x3D5, 0x3BA, 0x3BB, 0x3BC,
-        0x3BD, 0x3BF, 0x3C0, 0x3B8, 0x3C1, 0x3C3, 0x3C4, 0x3C5, 0x3D6, 0x3C9, 0x3BE, 0x3C8, 0x3B6};
-    if (b >= 'A' && b <= 'Z')
-        return upper[b - 'A'];
-    if (b >= 'a' && b <= 'z')
-        return lower[b - 'a'];
-    switch (b) {
-    case 0xB7:
-        return 0x2022;
-    case 0xA5:
-        return 0x221E;
-    case 0xB1:
-        return 0x00B1;
-    case 0xB4:
-        return 0x00D7;
-    case 0xB8:
-        return 0x00F7;
-    case 0xA3:
-        return 0x2264;
-    case 0xB3:
-        return 0x2265;
-    case 0xB9:
-        return 0x2260;
-    case 0xBB:
-        return 0x2248;
-    case 0xAE:
-        return 0x2192;
-    case 0xAC:
-        return 0x2190;
-    case 0xD6:
-        return 0x221A;
-    }
-    return b;
 }
 
 bool isLetter(char c)
@@ -352,14 +267,25 @@ private:
     {
         QString name;
         int codePage = 0;
+        Symbols symbols = Symbols::None;
     };
 
     // Tokens
     void openGroup();
     bool closeGroup(); // false once the document's outer group has closed
+    void control();
+    void skipFallbackUnit(char c);
+    void text(char c);
     void controlWord();
     void controlSymbol();
     void word(const KwInfo &info, bool hasParam, int param);
+    bool documentWord(Kw kw, int param);
+    void setDocumentCodePage(int cp);
+    void fontTableWord(Kw kw, int param);
+    void fontNameUnicode(int unit);
+    void colorTableWord(Kw kw, int param);
+    void textWord(const KwInfo &info, bool hasParam, int param);
+    void formatWord(Kw kw, bool hasParam, int param);
     void skipBinary(int count);
     void textByte(uchar b);
 
@@ -377,7 +303,13 @@ private:
     void finish();
     QString decode(const QByteArray &bytes, int cp);
     int currentCodePage();
+    Symbols currentSymbols();
+    int entryNameCodePage() const;
     QTextCharFormat formatFor(const CharState &state);
+
+    void setDest(Dest dest);
+    void setHidden(bool hidden);
+    void noteDeepChange();
 
     // Tables
     void commitFontEntry();
@@ -390,7 +322,15 @@ private:
     GroupState m_st;
     std::vector<GroupState> m_stack;
     int m_unsaved = 0; // groups open beyond the saved-state cap
+    // Beyond the cap, the outermost unsaved group that changed where text goes or whether it
+    // shows, and what it changed: its close restores them, so that a skipped or hidden group
+    // there cannot take the text after it along. Deeper changes are undone with it.
+    int m_deepLevel = 0;
+    Dest m_deepDest = Dest::Text;
+    bool m_deepHidden = false;
     int m_skipUnits = 0;
+    bool m_groupStart = false; // nothing but line ends since the last '{'
+    bool m_starred = false;    // a \* opened the group: an unknown word next skips it
 
     std::unordered_map<int, FontInfo> m_fonts;
     int m_defaultFont = 0;
@@ -399,6 +339,7 @@ private:
     int m_cpFont = INT_MIN;
     quint32 m_cpGeneration = 0;
     int m_cpValue = 1252;
+    Symbols m_cpSymbols = Symbols::None;
 
     int m_entryFont = -1;
     int m_entryCharset = -1;
@@ -420,7 +361,7 @@ private:
     CharState m_pendingParState;
     char16_t m_pendingHigh = 0;
 
-    std::unordered_map<int, QStringDecoder> m_decoders;
+    RtfCharsets::Decoder m_decoder;
     QHash<CharState, QTextCharFormat> m_formats;
 };
 
@@ -431,64 +372,69 @@ void Parser::run()
         if (c == '{') {
             ++m_p;
             openGroup();
-            continue;
-        }
-        if (c == '}') {
+        } else if (c == '}') {
             ++m_p;
             if (!closeGroup())
                 break;
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
+        } else if (c == '\r' || c == '\n') {
             ++m_p;
-            continue;
-        }
-        if (m_skipUnits > 0) {
-            // A fallback after \u: one unit is a character, a \'hh or a control word.
-            --m_skipUnits;
-            if (c == '\\') {
-                const GroupState saved = m_st;
-                m_st.dest = Dest::Skip; // parsed for its extent only (a \bin still skips data)
-                ++m_p;
-                if (m_p < m_end && isLetter(*m_p))
-                    controlWord();
-                else
-                    controlSymbol();
-                m_st = saved;
-            } else {
-                ++m_p;
-            }
-            continue;
-        }
-        if (c == '\\') {
+        } else if (m_skipUnits > 0) {
+            skipFallbackUnit(c);
+        } else if (c == '\\') {
             ++m_p;
-            if (m_p < m_end && isLetter(*m_p))
-                controlWord();
-            else
-                controlSymbol();
-            continue;
+            control();
+        } else {
+            text(c);
         }
-        if (m_st.dest == Dest::Skip) {
-            while (m_p < m_end && *m_p != '\\' && *m_p != '{' && *m_p != '}')
-                ++m_p;
-            continue;
-        }
-        if (m_st.dest == Dest::Text && isPlainText(c)) {
-            const char *start = m_p;
-            while (m_p < m_end && isPlainText(*m_p))
-                ++m_p;
-            emitAscii(start, m_p - start);
-            continue;
-        }
-        ++m_p;
-        textByte(uchar(c));
     }
     finish();
+}
+
+void Parser::control()
+{
+    if (m_p < m_end && isLetter(*m_p))
+        controlWord();
+    else
+        controlSymbol();
+}
+
+void Parser::skipFallbackUnit(char c)
+{
+    // A fallback after \u: one unit is a character, a \'hh or a control word.
+    --m_skipUnits;
+    ++m_p;
+    if (c != '\\')
+        return;
+    const GroupState saved = m_st;
+    m_st.dest = Dest::Skip; // parsed for its extent only (a \bin still skips data)
+    control();
+    m_st = saved;
+}
+
+void Parser::text(char c)
+{
+    m_groupStart = false;
+    if (m_st.dest == Dest::Skip) {
+        while (m_p < m_end && *m_p != '\\' && *m_p != '{' && *m_p != '}')
+            ++m_p;
+        return;
+    }
+    if (m_st.dest == Dest::Text && isPlainText(c)) {
+        const char *start = m_p;
+        while (m_p < m_end && isPlainText(*m_p))
+            ++m_p;
+        emitAscii(start, m_p - start);
+        return;
+    }
+    ++m_p;
+    textByte(uchar(c));
 }
 
 void Parser::openGroup()
 {
     m_skipUnits = 0;
+    m_groupStart = true;
+    m_starred = false;
     if (m_stack.size() < size_t(RtfReader::MaxSavedGroups))
         m_stack.push_back(m_st);
     else
@@ -499,6 +445,11 @@ bool Parser::closeGroup()
 {
     m_skipUnits = 0;
     if (m_unsaved > 0) {
+        if (m_deepLevel == m_unsaved) {
+            m_st.dest = m_deepDest;
+            m_st.chr.hidden = m_deepHidden;
+            m_deepLevel = 0;
+        }
         --m_unsaved;
         return true;
     }
@@ -537,12 +488,20 @@ void Parser::controlWord()
         ++m_p;
     const int param = int(negative ? -value : value);
 
-    if (length > RtfReader::MaxControlWordLength)
-        return;
-    const std::string_view name(start, size_t(length));
+    const bool starred = m_starred;
+    m_starred = false;
+    m_groupStart = false;
     const auto &table = keywords();
-    const auto it = table.find(name);
-    word(it == table.end() ? KwInfo{Kw::Unknown} : it->second, hasParam, param);
+    const auto it = length > RtfReader::MaxControlWordLength
+                        ? table.end()
+                        : table.find(std::string_view(start, size_t(length)));
+    if (it == table.end()) {
+        // \* marks an optional destination: one the reader does not know is skipped whole.
+        if (starred)
+            setDest(Dest::Skip);
+        return;
+    }
+    word(it->second, hasParam, param);
 }
 
 void Parser::controlSymbol()
@@ -550,6 +509,9 @@ void Parser::controlSymbol()
     if (m_p >= m_end)
         return;
     const char c = *m_p++;
+    // \* counts only as the first thing in its group; anywhere else it is ignored.
+    m_starred = c == '*' && m_groupStart;
+    m_groupStart = false;
     switch (c) {
     case '\'': {
         const int hi = m_p < m_end ? hexValue(m_p[0]) : -1;
@@ -561,9 +523,6 @@ void Parser::controlSymbol()
         }
         return;
     }
-    case '*':
-        m_st.dest = Dest::Skip;
-        return;
     case '\r':
     case '\n':
         if (m_st.dest == Dest::Text)
@@ -598,111 +557,130 @@ void Parser::controlSymbol()
 
 void Parser::word(const KwInfo &info, bool hasParam, int param)
 {
-    const bool on = !hasParam || param != 0;
     if (info.kw == Kw::Bin) {
         skipBinary(hasParam ? param : 0);
         return;
     }
-    if (m_st.dest == Dest::Skip)
+    if (m_st.dest == Dest::Skip || documentWord(info.kw, param))
         return;
+    switch (m_st.dest) {
+    case Dest::Text:
+        textWord(info, hasParam, param);
+        break;
+    case Dest::FontTable:
+        fontTableWord(info.kw, param);
+        break;
+    case Dest::ColorTable:
+        colorTableWord(info.kw, param);
+        break;
+    case Dest::Skip:
+        break;
+    }
+}
 
-    switch (info.kw) {
+bool Parser::documentWord(Kw kw, int param)
+{
+    switch (kw) {
     case Kw::FontTable:
-        m_st.dest = Dest::FontTable;
+        setDest(Dest::FontTable);
         m_entryFont = -1;
-        return;
+        return true;
     case Kw::ColorTable:
-        m_st.dest = Dest::ColorTable;
+        setDest(Dest::ColorTable);
         m_colorSet = false;
-        return;
+        return true;
     case Kw::SkipGroup:
-        m_st.dest = Dest::Skip;
-        return;
+        setDest(Dest::Skip);
+        return true;
     case Kw::DefaultFont:
         m_defaultFont = param;
         ++m_fontGeneration;
         m_formats.clear();
-        return;
+        return true;
     case Kw::AnsiCodePage:
-        m_ansiCodePage = isKnownCodePage(param) ? param : 1252;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(isKnownCodePage(param) ? param : 1252);
+        return true;
     case Kw::Mac:
-        m_ansiCodePage = 10000;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(10000);
+        return true;
     case Kw::Pc:
-        m_ansiCodePage = 437;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(437);
+        return true;
     case Kw::Pca:
-        m_ansiCodePage = 850;
-        ++m_fontGeneration;
-        return;
+        setDocumentCodePage(850);
+        return true;
     case Kw::UnicodeSkip:
         m_st.uc = qMax(0, param);
-        return;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Parser::setDocumentCodePage(int cp)
+{
+    m_ansiCodePage = cp;
+    ++m_fontGeneration;
+}
+
+void Parser::fontTableWord(Kw kw, int param)
+{
+    switch (kw) {
+    case Kw::Font:
+        commitFontEntry();
+        m_entryFont = param;
+        m_entryCharset = -1;
+        m_entryCodePage = 0;
+        m_entryBytes.clear();
+        m_entryName.clear();
+        break;
+    case Kw::FontCharset:
+        m_entryCharset = param;
+        break;
+    case Kw::FontCodePage:
+        m_entryCodePage = isKnownCodePage(param) ? param : 0;
+        break;
+    case Kw::Unicode:
+        fontNameUnicode(param < 0 ? param + 65536 : param);
+        m_skipUnits = m_st.uc;
+        break;
     default:
         break;
     }
+}
 
-    if (m_st.dest == Dest::FontTable) {
-        switch (info.kw) {
-        case Kw::Font:
-            commitFontEntry();
-            m_entryFont = param;
-            m_entryCharset = -1;
-            m_entryCodePage = 0;
-            m_entryBytes.clear();
-            m_entryName.clear();
-            break;
-        case Kw::FontCharset:
-            m_entryCharset = param;
-            break;
-        case Kw::FontCodePage:
-            m_entryCodePage = isKnownCodePage(param) ? param : 0;
-            break;
-        case Kw::Unicode:
-            if (m_entryFont >= 0 && m_entryName.size() < RtfReader::MaxFontNameLength) {
-                const int unit = param < 0 ? param + 65536 : param;
-                if (unit >= 0x20 && unit <= 0xFFFF) {
-                    m_entryName +=
-                        decode(m_entryBytes, m_entryCodePage ? m_entryCodePage
-                                                             : codePageForCharset(m_entryCharset));
-                    m_entryBytes.clear();
-                    m_entryName += QChar(char16_t(unit));
-                }
-            }
-            m_skipUnits = m_st.uc;
-            break;
-        default:
-            break;
-        }
+void Parser::fontNameUnicode(int unit)
+{
+    if (m_entryFont < 0 || m_entryName.size() >= RtfReader::MaxFontNameLength || unit < 0x20 ||
+        unit > 0xFFFF)
+        return;
+    m_entryName += decode(m_entryBytes, entryNameCodePage());
+    m_entryBytes.clear();
+    m_entryName += QChar(char16_t(unit));
+}
+
+void Parser::colorTableWord(Kw kw, int param)
+{
+    int *component = nullptr;
+    switch (kw) {
+    case Kw::Red:
+        component = &m_red;
+        break;
+    case Kw::Green:
+        component = &m_green;
+        break;
+    case Kw::Blue:
+        component = &m_blue;
+        break;
+    default:
         return;
     }
+    *component = qBound(0, param, 255);
+    m_colorSet = true;
+}
 
-    if (m_st.dest == Dest::ColorTable) {
-        const int component = qBound(0, param, 255);
-        switch (info.kw) {
-        case Kw::Red:
-            m_red = component;
-            m_colorSet = true;
-            break;
-        case Kw::Green:
-            m_green = component;
-            m_colorSet = true;
-            break;
-        case Kw::Blue:
-            m_blue = component;
-            m_colorSet = true;
-            break;
-        default:
-            break;
-        }
-        return;
-    }
-
-    CharState &chr = m_st.chr;
+void Parser::textWord(const KwInfo &info, bool hasParam, int param)
+{
     switch (info.kw) {
     case Kw::Par:
         paragraph();
@@ -717,7 +695,23 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
     case Kw::Char:
         emitChar(info.ch);
         break;
+    case Kw::Unicode:
+        emitUnicode(param < 0 ? param + 65536 : param);
+        m_skipUnits = m_st.uc;
+        break;
+    default:
+        formatWord(info.kw, hasParam, param);
+        break;
+    }
+}
+
+void Parser::formatWord(Kw kw, bool hasParam, int param)
+{
+    const bool on = !hasParam || param != 0;
+    CharState &chr = m_st.chr;
+    switch (kw) {
     case Kw::Plain:
+        setHidden(false);
         chr = CharState();
         break;
     case Kw::Bold:
@@ -727,16 +721,14 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
         chr.italic = on;
         break;
     case Kw::Underline:
-        chr.underline = on;
-        break;
     case Kw::UnderlineNone:
-        chr.underline = false;
+        chr.underline = on && kw == Kw::Underline;
         break;
     case Kw::Strike:
         chr.strike = on;
         break;
     case Kw::Hidden:
-        chr.hidden = on;
+        setHidden(on);
         break;
     case Kw::Font:
         chr.font = hasParam ? param : 0;
@@ -752,21 +744,35 @@ void Parser::word(const KwInfo &info, bool hasParam, int param)
         chr.bg = qMax(0, param);
         break;
     case Kw::Super:
-        chr.valign = on ? 1 : 0;
-        break;
     case Kw::Sub:
-        chr.valign = on ? 2 : 0;
-        break;
     case Kw::NoSuperSub:
-        chr.valign = 0;
-        break;
-    case Kw::Unicode:
-        emitUnicode(param < 0 ? param + 65536 : param);
-        m_skipUnits = m_st.uc;
+        chr.valign = !on || kw == Kw::NoSuperSub ? 0 : kw == Kw::Super ? 1 : 2;
         break;
     default:
         break;
     }
+}
+
+void Parser::noteDeepChange()
+{
+    if (m_unsaved > 0 && m_deepLevel == 0) {
+        m_deepLevel = m_unsaved;
+        m_deepDest = m_st.dest;
+        m_deepHidden = m_st.chr.hidden;
+    }
+}
+
+void Parser::setDest(Dest dest)
+{
+    noteDeepChange();
+    m_st.dest = dest;
+}
+
+void Parser::setHidden(bool hidden)
+{
+    if (hidden != m_st.chr.hidden)
+        noteDeepChange();
+    m_st.chr.hidden = hidden;
 }
 
 void Parser::skipBinary(int count)
@@ -805,16 +811,24 @@ void Parser::commitFontEntry()
 {
     if (m_entryFont < 0)
         return;
-    const int cp = m_entryCodePage ? m_entryCodePage : codePageForCharset(m_entryCharset);
-    QString name = m_entryName + decode(m_entryBytes, cp);
+    QString name = m_entryName + decode(m_entryBytes, entryNameCodePage());
     name = name.trimmed().left(RtfReader::MaxFontNameLength);
+    int cp = m_entryCodePage ? m_entryCodePage : codePageForCharset(m_entryCharset);
+    // Any \fcharset2 font draws pictures for bytes; Symbol and Wingdings are known by name also
+    // where no charset is given, and their \u forms map whatever the charset says.
+    Symbols symbols = symbolsOfFont(name);
+    if (symbols == Symbols::None && cp == SymbolCodePage)
+        symbols = Symbols::Symbol;
+    if (cp == SymbolCodePage ||
+        (m_entryCharset < 0 && !m_entryCodePage && symbols != Symbols::None))
+        cp = symbols == Symbols::Wingdings ? WingdingsCodePage : SymbolCodePage;
     const int number = m_entryFont;
     m_entryFont = -1;
     m_entryBytes.clear();
     m_entryName.clear();
     if (m_fonts.size() >= size_t(RtfReader::MaxFonts) && m_fonts.find(number) == m_fonts.end())
         return;
-    m_fonts[number] = FontInfo{name, cp};
+    m_fonts[number] = FontInfo{name, cp, symbols};
     ++m_fontGeneration;
     m_formats.clear();
 }
@@ -829,6 +843,19 @@ void Parser::commitColor()
     m_formats.clear();
 }
 
+int Parser::entryNameCodePage() const
+{
+    // A symbol font's own name is in letters, not in its pictures.
+    const int cp = m_entryCodePage ? m_entryCodePage : codePageForCharset(m_entryCharset);
+    return cp < 0 ? 0 : cp;
+}
+
+Symbols Parser::currentSymbols()
+{
+    currentCodePage();
+    return m_cpSymbols;
+}
+
 int Parser::currentCodePage()
 {
     const int font = m_st.chr.font < 0 ? m_defaultFont : m_st.chr.font;
@@ -841,35 +868,13 @@ int Parser::currentCodePage()
         it = m_fonts.find(m_defaultFont);
     m_cpValue =
         it != m_fonts.end() && it->second.codePage != 0 ? it->second.codePage : m_ansiCodePage;
+    m_cpSymbols = it != m_fonts.end() ? it->second.symbols : Symbols::None;
     return m_cpValue;
 }
 
 QString Parser::decode(const QByteArray &bytes, int cp)
 {
-    if (bytes.isEmpty())
-        return QString();
-    if (cp == 0)
-        cp = m_ansiCodePage;
-    if (cp == SymbolCodePage) {
-        QString out;
-        out.reserve(bytes.size());
-        for (char b : bytes)
-            out += QChar(symbolChar(uchar(b)));
-        return out;
-    }
-    auto it = m_decoders.find(cp);
-    if (it == m_decoders.end()) {
-        QStringDecoder decoder(codecName(cp).constData());
-        if (!decoder.isValid())
-            decoder = QStringDecoder("windows-1252");
-        it = m_decoders.emplace(cp, std::move(decoder)).first;
-    }
-    if (!it->second.isValid()) // no converter at all: keep the bytes readable as Latin-1
-        return QString::fromLatin1(bytes);
-    QString out = it->second.decode(bytes);
-    // A lead byte without its trail byte must not swallow the next run's first byte.
-    it->second.resetState();
-    return out;
+    return m_decoder.decode(bytes, cp == 0 ? m_ansiCodePage : cp);
 }
 
 bool Parser::beginEmit()
@@ -920,7 +925,11 @@ void Parser::emitUnicode(int unit)
     if (unit < 0 || unit > 0xFFFF || !beginEmit())
         return;
     flushBytes();
-    const char16_t c = char16_t(unit);
+    char16_t c = char16_t(unit);
+    if (c >= 0xF020 && c <= 0xF0FF) {
+        if (const char16_t shown = symbolFontChar(currentSymbols(), uchar(c)))
+            c = shown;
+    }
     if (QChar::isHighSurrogate(c)) {
         dropHighSurrogate();
         m_pendingHigh = c;
@@ -953,11 +962,11 @@ void Parser::emitByte(uchar b)
     if (!beginEmit())
         return;
     dropHighSurrogate();
-    if (b < 0x80 && m_bytes.isEmpty()) {
+    const int cp = currentCodePage();
+    if (b < 0x80 && m_bytes.isEmpty() && cp >= 0) {
         m_run += QLatin1Char(char(b));
         return;
     }
-    const int cp = currentCodePage();
     if (!m_bytes.isEmpty() && cp != m_bytesCodePage)
         flushBytes();
     m_bytesCodePage = cp;
@@ -968,7 +977,8 @@ void Parser::emitAscii(const char *text, qsizetype length)
 {
     if (!beginEmit())
         return;
-    if (m_pendingHigh || !m_bytes.isEmpty()) {
+    // A symbol font's letters are its pictures too.
+    if (m_pendingHigh || !m_bytes.isEmpty() || currentCodePage() < 0) {
         for (qsizetype i = 0; i < length; ++i)
             emitByte(uchar(text[i]));
         return;

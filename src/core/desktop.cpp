@@ -1,4 +1,4 @@
-#include "shell/desktop.h"
+#include "core/desktop.h"
 
 #include <QDesktopServices>
 

@@ -1,4 +1,4 @@
-#include "shell/urlfetcher.h"
+#include "core/urlfetcher.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>

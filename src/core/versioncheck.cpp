@@ -1,4 +1,4 @@
-#include "shell/versioncheck.h"
+#include "core/versioncheck.h"
 
 #include <QList>
 #include <QStringView>

@@ -1,4 +1,4 @@
-#include "shell/programdir.h"
+#include "core/programdir.h"
 
 #include <QCoreApplication>
 #include <QDir>

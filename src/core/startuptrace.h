@@ -1,8 +1,5 @@
 #pragma once
 
-class QWebEngineView;
-class QWidget;
-
 // With HOPWISE_TRACE_STARTUP=1 the program prints when each start-up window first reaches the
 // screen, so bench/ can time the start from outside: one line per event on stderr,
 // "hopwise-trace <event> <milliseconds since the epoch>".
@@ -10,9 +7,5 @@ namespace StartupTrace {
 
 bool enabled();
 void mark(const char *event);
-// Marks `event` once, when `window` is first painted.
-void markFirstPaint(QWidget *window, const char *event);
-// Marks `event` once, when `view` has first finished loading a page.
-void markFirstLoad(QWebEngineView *view, const char *event);
 
 } // namespace StartupTrace

@@ -1,4 +1,4 @@
-#include "shell/modstore.h"
+#include "core/modstore.h"
 
 namespace modStore {
 

@@ -1,8 +1,8 @@
 // The RTF reader and writer on their own: the rich-text control's documents, round trips, AbiWord
 // as an independent reader and writer, and hostile input (this test also runs under ASan/UBSan).
 
-#include "controls/rtfreader.h"
-#include "controls/rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 #include <QFile>
 #include <QProcess>
@@ -172,9 +172,38 @@ void TestRtf::readerRules_data()
     QTest::newRow("code pages") << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 A;}"
                                               "{\\f1\\fcharset238 B;}}\\'cf\xf0{\\f1\\'e8}\\'e8}")
                                 << QStringLiteral("Прčи");
+    QTest::newRow("greek charset") << QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 A;}"
+                                                 "{\\f1\\fcharset161 Arial Greek;}}\\'e1{\\f1 "
+                                                 "\\'c5\\'eb\\'eb\\'e7\\'ed\\'e9\\'ea\\'dc}}")
+                                   << QStringLiteral("áΕλληνικά");
     QTest::newRow("double-byte code pages")
         << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 A;}{\\f1\\fcharset136 B;}}"
                       "\\'82\\'a0\\'93\\'fa\\f1\\'a4@}") << QStringLiteral("あ日一");
+    QTest::newRow("star before a known word is ignored")
+        << h + "See {\\field{\\*\\fldinst HYPERLINK \"http://x.org/\" }{\\fldrslt \\*\\cs13\\ul Allan "
+               "Spradling}} here.{\\*\\cs5 !}\\par}" << "See Allan Spradling here.!";
+    QTest::newRow("star inside a group is ignored") << h + "a{\\b\\*\\foo b}c{\\*\\foo d}e}" << "abce";
+    QTest::newRow("skipped group past the saved-state limit")
+        << h + QByteArray(600, '{') + "Lost {\\*\\htmltag x}text{\\v hid} and{\\fonttbl{\\f9 F;}} more"
+               + QByteArray(600, '}') + " end}" << "Lost text and more end";
+    QTest::newRow("symbol fonts")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 A;}{\\f1\\fcharset2 Symbol;}{\\f2 Symbol;}"
+                      "{\\f3\\fcharset2 Wingdings;}}{\\f1\\u61623\\'b7 ab\\'ae}{\\f2\\'b7 a\\'d6}"
+                      "{\\f3\\'a7\\'d8\\u-3844?\\'fc}\\u61623?}")
+        << QStringLiteral("• αβ→• α√▪➢✓✓\uF0B7");
+    QTest::newRow("mac code pages")
+        << QByteArray("{\\rtf1\\mac\\ansicpg10001{\\fonttbl{\\f0\\fcharset78 Osaka;}{\\f1\\fcharset89 C;}"
+                      "{\\f2\\fcharset83 H;}{\\f3\\fcharset85 G;}{\\f4\\fcharset81 B;}{\\f5\\fcharset77 R;}"
+                      "{\\f6\\fcharset84 A;}{\\f7\\fcharset87 T;}{\\f8\\fcharset80 S;}{\\f9\\fcharset86 K;}}"
+                      "\\'82\\'a8\\'93\\'c7\\'82\\'dd\\'82\\'ad\\'82\\'be\\'82\\'b3\\'82\\'a2\\'fd"
+                      "{\\f1\\'8f\\'f0}{\\f2\\'f9\\'ec\\'e5\\'ed}{\\f3\\'e1\\'e2}{\\f4\\'a4\\'a4\\'fd}"
+                      "{\\f5 caf\\'8e}{\\f6\\'d3\\'e4\\'c7\\'e5}{\\f7\\'ca\\'c7\\'d1\\'ca}{\\f8\\'d6\\'d0\\'80}"
+                      "{\\f9\\'da}}")
+        << QStringLiteral("お読みください©Прשלוםαβ中©caféسلامสวัส中üĞ");
+    QTest::newRow("mac document code pages")
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0 T;}}\\'8e}") << "é";
+    QTest::newRow("mac greek document")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg10006{\\fonttbl{\\f0 T;}}\\'e1\\'e2}") << "αβ";
     // clang-format on
 }
 
@@ -185,6 +214,10 @@ void TestRtf::readerRules()
     QTextDocument doc;
     RtfReader::read(rtf, &doc);
     QCOMPARE(text(doc), expected);
+    // What the writer makes of it reads back to the same text.
+    QTextDocument back;
+    RtfReader::read(RtfWriter::write(&doc), &back);
+    QCOMPARE(text(back), expected);
 }
 
 void TestRtf::readerFormats()
@@ -192,18 +225,19 @@ void TestRtf::readerFormats()
     // The older control: \plain everywhere, a colour table whose first entry is a real colour.
     QTextDocument doc;
     RtfReader::read(
-        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times;}}"
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times;}{\\f2\\fcharset2 "
+        "Symbol;}}"
         "{\\colortbl\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
         "\\pard\\plain\\f1\\fs20\\cf0 red\\plain\\f0\\fs20\\b\\cf1 blue\\plain"
         "\\fs20 \\highlight1 marked\\plain\\fs20 \\super up\\nosupersub "
-        "\\sub down\\plain\\fs20\\strike gone\\strike0\\ul u\\ulnone\\uldb d\\ul0 \\par}",
+        "\\sub down\\plain\\fs20\\strike gone\\strike0\\ul u\\ulnone\\uldb d\\ul0 \\f2 p\\par}",
         &doc);
     // clang-format off
     const QStringList expected = {
         "0: \"red\" {Times,10,fg=#ff0000}", "0: \"blue\" {Arial,10,bold,fg=#0000ff}",
         "0: \"marked\" {Arial,10,bg=#0000ff}", "0: \"up\" {Arial,10,super}",
         "0: \"down\" {Arial,10,sub}", "0: \"gone\" {Arial,10,strike}",
-        "0: \"ud\" {Arial,10,underline}"};
+        "0: \"ud\" {Arial,10,underline}", "0: \"π\" {Symbol,10}"};
     // clang-format on
     QCOMPARE(describe(doc), expected);
 }

@@ -1,4 +1,4 @@
-#include "controls/rtfwriter.h"
+#include "rtf/rtfwriter.h"
 
 #include <QColor>
 #include <QFont>

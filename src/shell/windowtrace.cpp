@@ -1,13 +1,10 @@
-#include "shell/startuptrace.h"
+#include "shell/windowtrace.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QEvent>
 #include <QObject>
 #include <QWebEngineView>
 #include <QWidget>
-
-#include <cstdio>
 
 namespace StartupTrace {
 
@@ -47,21 +44,6 @@ private:
 };
 
 } // namespace
-
-bool enabled()
-{
-    static const bool on = qEnvironmentVariableIntValue("HOPWISE_TRACE_STARTUP") == 1;
-    return on;
-}
-
-void mark(const char *event)
-{
-    if (!enabled())
-        return;
-    std::fprintf(stderr, "hopwise-trace %s %lld\n", event,
-                 static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
-    std::fflush(stderr);
-}
 
 void markFirstPaint(QWidget *window, const char *event)
 {

@@ -1,4 +1,4 @@
-#include "shell/endpoints.h"
+#include "core/endpoints.h"
 
 #include <QtGlobal>
 
