@@ -1,7 +1,10 @@
-// Start-up of the real program against a local update server that answers at once: process
-// start to splash on screen, splash tick to main window on screen, and the memory of the whole
-// process tree (web engine processes included) once the home page has loaded. The program
-// prints its moments when HOPWISE_TRACE_STARTUP=1.
+// Start-up of the real program against a local update server: process start to the first window
+// on screen with a server that answers at once, one that never answers and one that trickles its
+// answer a byte at a time; splash tick to main window on screen; the memory of the whole process
+// tree (web engine processes included) once the home page has loaded; and process start to main
+// window with 10 and 100 MiB notes files. The program prints its moments when
+// HOPWISE_TRACE_STARTUP=1. Name scenarios to run only some (normal silent trickling notes);
+// HOPWISE_BENCH_PROGRAM names another build of the program to time.
 #include "recordingserver.h"
 
 #include <QCoreApplication>
@@ -21,6 +24,7 @@
 namespace {
 
 constexpr int Runs = 5;
+constexpr int SlowRuns = 3;
 
 // Summed proportional set size of `root` and every process below it, in KiB.
 qint64 treePssKiB(qint64 root)
@@ -61,13 +65,37 @@ struct Run
 {
     qint64 toSplash = -1;
     qint64 tickToMain = -1;
+    qint64 toMain = -1;
     qint64 toHome = -1;
     double pssMiB = -1;
 };
 
-Run runOnce(const QString &binary, const QString &server)
+// Notes as a player keeps them: short paragraphs, now and then a bold or coloured word.
+QByteArray notesOf(qint64 bytes)
+{
+    QByteArray chunk;
+    for (int i = 0; chunk.size() < 64 * 1024; ++i) {
+        chunk += "Meet at the north bank of world " + QByteArray::number(i % 300) +
+                 ", bring rope and \\b runes\\b0  for the ";
+        chunk += i % 7 == 0 ? "{\\cf1 dragon}" : "quest";
+        chunk += " with the guild.\\par\n";
+    }
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Tahoma;}}"
+                     "{\\colortbl;\\red200\\green0\\blue0;}\\f0\\fs17\n";
+    rtf.reserve(bytes + chunk.size());
+    while (rtf.size() < bytes)
+        rtf += chunk;
+    return rtf + "}";
+}
+
+Run runOnce(const QString &binary, const QString &server, const QByteArray &notes = {})
 {
     QTemporaryDir programDir;
+    if (!notes.isEmpty()) {
+        QFile file(programDir.filePath(QStringLiteral("notes.doc")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(notes) != notes.size())
+            return {};
+    }
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOPWISE_TRACE_STARTUP"), QStringLiteral("1"));
@@ -95,7 +123,7 @@ Run runOnce(const QString &binary, const QString &server)
         return run;
     QElapsedTimer waited;
     waited.start();
-    while (!marks.contains("home-loaded") && waited.elapsed() < 30000 &&
+    while (!marks.contains("home-loaded") && waited.elapsed() < 120000 &&
            program.state() == QProcess::Running)
         QTest::qWait(10);
     // Memory once the page has settled, as a player would find it a moment after start.
@@ -111,6 +139,8 @@ Run runOnce(const QString &binary, const QString &server)
         run.toSplash = marks.value("splash-shown") - start;
     if (marks.contains("splash-tick") && marks.contains("main-shown"))
         run.tickToMain = marks.value("main-shown") - marks.value("splash-tick");
+    if (marks.contains("main-shown"))
+        run.toMain = marks.value("main-shown") - start;
     if (marks.contains("home-loaded"))
         run.toHome = marks.value("home-loaded") - start;
     return run;
@@ -130,34 +160,104 @@ template<typename T> QString spread(QList<T> values, int precision = 0)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    RecordingServer server;
-    server.setResponse("/~users/hopwise/version.qvx", "1.0.2");
+    QStringList scenarios = app.arguments().mid(1);
+    if (scenarios.isEmpty())
+        scenarios = {QStringLiteral("normal"), QStringLiteral("silent"),
+                     QStringLiteral("trickling"), QStringLiteral("notes")};
+
     RecordingServer::Response home;
     home.body = "<html><head><title>HopWise</title></head><body><h1>HopWise</h1>"
                 "<p>Pick a world on the right.</p></body></html>";
     home.contentType = "text/html";
-    server.setResponse("/~users/hopwise/index.php", home);
-
-    const QString binary = QStringLiteral(HOPWISE_APP_PATH);
-    QList<qint64> toSplash, tickToMain, toHome;
-    QList<double> pss;
-    for (int i = 0; i < Runs; ++i) {
-        const Run r = runOnce(binary, server.authority());
-        if (r.toSplash < 0 || r.tickToMain < 0 || r.pssMiB < 0) {
-            QTextStream(stderr) << "start-up run " << i + 1 << " did not complete\n";
-            return 1;
-        }
-        toSplash << r.toSplash;
-        tickToMain << r.tickToMain;
-        toHome << r.toHome;
-        pss << r.pssMiB;
-    }
+    const auto serverWith = [&](RecordingServer &server, const RecordingServer::Response &version) {
+        server.setResponse("/~users/hopwise/version.qvx", version);
+        server.setResponse("/~users/hopwise/index.php", home);
+    };
+    // Another build of the program (an older one, to compare) when given.
+    const QString binary =
+        qEnvironmentVariable("HOPWISE_BENCH_PROGRAM", QStringLiteral(HOPWISE_APP_PATH));
     QTextStream out(stdout);
-    out << "start-up, " << Runs << " runs of the real program, local update server:\n"
-        << "  process start to splash shown:  " << spread(toSplash) << " ms (goal < 300)\n"
-        << "  splash tick to main window shown: " << spread(tickToMain) << " ms (goal < 300)\n"
-        << "  process start to home page loaded: " << spread(toHome) << " ms\n"
-        << "  memory after the home page (PSS, process tree): " << spread(pss, 1)
-        << " MiB (goal < 300)\n";
+    const auto failed = [](const char *what, int i) {
+        QTextStream(stderr) << what << " run " << i + 1 << " did not complete\n";
+        return 1;
+    };
+
+    if (scenarios.contains(QStringLiteral("normal"))) {
+        RecordingServer server;
+        RecordingServer::Response version;
+        version.body = "1.0.2";
+        serverWith(server, version);
+        QList<qint64> toSplash, tickToMain, toHome;
+        QList<double> pss;
+        for (int i = 0; i < Runs; ++i) {
+            const Run r = runOnce(binary, server.authority());
+            if (r.toSplash < 0 || r.tickToMain < 0 || r.pssMiB < 0)
+                return failed("normal", i);
+            toSplash << r.toSplash;
+            tickToMain << r.tickToMain;
+            toHome << r.toHome;
+            pss << r.pssMiB;
+        }
+        out << "start-up, " << Runs << " runs of the real program, local update server:\n"
+            << "  process start to splash shown:  " << spread(toSplash) << " ms (goal < 300)\n"
+            << "  splash tick to main window shown: " << spread(tickToMain) << " ms (goal < 300)\n"
+            << "  process start to home page loaded: " << spread(toHome) << " ms\n"
+            << "  memory after the home page (PSS, process tree): " << spread(pss, 1)
+            << " MiB (goal < 300)\n";
+        out.flush();
+    }
+
+    // A server that takes the connection and never answers, and one that sends its headers and
+    // then one byte every half second of a body far longer than a version file.
+    for (const QString &kind : {QStringLiteral("silent"), QStringLiteral("trickling")}) {
+        if (!scenarios.contains(kind))
+            continue;
+        RecordingServer server;
+        RecordingServer::Response version;
+        if (kind == QLatin1String("silent")) {
+            version.hang = true;
+        } else {
+            version.body = "1.0.2" + QByteArray(4096, ' ');
+            version.trickleMs = 500;
+        }
+        serverWith(server, version);
+        QList<qint64> toSplash, toMain;
+        for (int i = 0; i < SlowRuns; ++i) {
+            const Run r = runOnce(binary, server.authority());
+            if (r.toSplash < 0 || r.toMain < 0)
+                return failed(qPrintable(kind), i);
+            toSplash << r.toSplash;
+            toMain << r.toMain;
+        }
+        out << "start-up, " << SlowRuns << " runs, " << kind << " update server:\n"
+            << "  process start to first window (splash) shown: " << spread(toSplash) << " ms\n"
+            << "  process start to main window shown: " << spread(toMain) << " ms\n";
+        out.flush();
+    }
+
+    if (scenarios.contains(QStringLiteral("notes"))) {
+        RecordingServer server;
+        RecordingServer::Response version;
+        version.body = "1.0.2";
+        serverWith(server, version);
+        for (const int mib : {10, 100}) {
+            const QByteArray notes = notesOf(qint64(mib) * 1024 * 1024);
+            const int runs = mib >= 100 ? 1 : SlowRuns;
+            QList<qint64> toMain;
+            QList<double> pss;
+            for (int i = 0; i < runs; ++i) {
+                const Run r = runOnce(binary, server.authority(), notes);
+                if (r.toMain < 0)
+                    return failed("notes", i);
+                toMain << r.toMain;
+                pss << r.pssMiB;
+            }
+            out << "start-up with a " << mib << " MiB notes file, " << runs << " run(s):\n"
+                << "  process start to main window shown: " << spread(toMain) << " ms\n"
+                << "  memory after the home page (PSS, process tree): " << spread(pss, 1)
+                << " MiB\n";
+            out.flush();
+        }
+    }
     return 0;
 }

@@ -4,9 +4,17 @@
 #include "rtf/rtfwriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 RichTextBox::RichTextBox(QWidget *parent)
     : QTextEdit(parent)
@@ -42,10 +50,37 @@ void RichTextBox::setSelText(const QString &text)
 bool RichTextBox::LoadFile(const QString &path)
 {
     QFile file(path);
+#ifdef Q_OS_UNIX
+    // Opened without waiting and looked at before a byte is read: a FIFO would block the open
+    // until a writer came, and a device such as /dev/zero never ends. Checking the name first
+    // would leave a gap in which the file could be swapped.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_lastError = qt_error_string(errno);
+        return false;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        m_lastError = tr("It is not a regular file");
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        m_lastError = file.errorString();
+        return false;
+    }
+#else
+    if (!QFileInfo(path).isFile()) {
+        m_lastError = tr("It is not a regular file");
+        return false;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         m_lastError = file.errorString();
         return false;
     }
+#endif
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         m_lastError = file.errorString();
@@ -70,7 +105,10 @@ bool RichTextBox::SaveFile(const QString &path)
         return false;
     }
     const QByteArray rtf = textRTF();
-    if (file.write(rtf) != rtf.size() || !file.commit()) {
+    // Small content only reaches the buffer in write(); the disk's answer comes with the flush.
+    // QSaveFile::commit() does not look at that answer and would rename a short or empty file
+    // over the notes, so it is asked here first.
+    if (file.write(rtf) != rtf.size() || !file.flush() || !file.commit()) {
         m_lastError = file.errorString();
         file.cancelWriting();
         return false;

@@ -29,6 +29,10 @@ FetchResult UrlFetcher::OpenURL(const QString &url)
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("HopWise"));
+    // Every caller names the server it trusts for that file; a redirect elsewhere (another host,
+    // port or scheme) ends the fetch as failed rather than bringing back a stranger's answer.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::SameOriginRedirectPolicy);
 
     QNetworkReply *reply = m_manager->get(request);
     QEventLoop loop;
@@ -45,7 +49,7 @@ FetchResult UrlFetcher::OpenURL(const QString &url)
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
-    deadline.start(m_timeoutMs * 3);
+    deadline.start(m_deadlineMs > 0 ? m_deadlineMs : m_timeoutMs * 3);
 
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);

@@ -37,13 +37,17 @@ public:
 
     FetchResult OpenURL(const QString &url);
 
+    // Silence longer than the time-out ends a transfer; the deadline ends it however it goes
+    // (three time-outs unless set).
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     int timeoutMs() const { return m_timeoutMs; }
+    void setDeadlineMs(int ms) { m_deadlineMs = ms; }
     void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
     qint64 maxBodyBytes() const { return m_maxBodyBytes; }
 
 private:
     QNetworkAccessManager *m_manager;
     int m_timeoutMs = DefaultTimeoutMs;
+    int m_deadlineMs = 0;
     qint64 m_maxBodyBytes = DefaultMaxBodyBytes;
 };

@@ -11,6 +11,7 @@
 #include "shell/windowtrace.h"
 
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFont>
 #include <QLabel>
 #include <QTimer>
@@ -68,11 +69,10 @@ FrmSplash::FrmSplash(QWidget *parent)
 FrmSplash *FrmSplash::start()
 {
     auto *splash = new FrmSplash;
+    StartupTrace::markFirstPaint(splash, "splash-shown");
     splash->frmSplash_Form_Load();
     if (splash->isUnloaded())
         return nullptr;
-    StartupTrace::markFirstPaint(splash, "splash-shown");
-    splash->show();
     return splash;
 }
 
@@ -81,12 +81,22 @@ void FrmSplash::frmSplash_Form_Load()
     modStore::strVersion = modStore::runningVersion();
     lblVersion->setText(QStringLiteral("Version:") + modStore::strVersion);
 
-    // Blocks before any window is on screen. A failed fetch leaves nothing to compare, which
-    // counts as "not newer": the program starts as usual.
+    // On screen before the check: whatever the update server does, the player sees at once
+    // that the program has started.
+    showUntilPainted();
+
+    // The file is a few bytes: a server that has not sent it within a few seconds is not going
+    // to, and the player should not wait longer to play. A failed fetch leaves nothing to
+    // compare, which counts as "not newer": the program starts as usual.
+    iNetVersion->setTimeoutMs(CheckTimeoutMs);
+    iNetVersion->setDeadlineMs(CheckTimeoutMs);
     const FetchResult body = iNetVersion->OpenURL(Endpoints::current().versionFileUrl());
     modStore::strNewest = body.ok ? body.text() : QString();
 
     if (VersionCheck::isNewer(modStore::strNewest, modStore::strVersion)) {
+        // Hidden before the prompt shows, so the two are never on screen together; closed only
+        // once the prompt is up, so that the program never finds itself without a window.
+        hide();
         auto *prompt = new FrmUpdate;
         prompt->show();
         unload();
@@ -95,6 +105,20 @@ void FrmSplash::frmSplash_Form_Load()
     // Started only now: the fetch above runs a local event loop, and a tick during it would
     // hand over to the main window before the check had decided.
     tmrSplash->start();
+    // Build the main window behind the splash, so that the tick only has to show it.
+    QTimer::singleShot(0, this, [] { Forms::preloadMain(); });
+}
+
+void FrmSplash::showUntilPainted()
+{
+    show();
+    if (m_painted)
+        return;
+    // Bounded: a display that never exposes the window must not keep the program from starting.
+    QEventLoop loop;
+    connect(this, &FrmSplash::painted, &loop, &QEventLoop::quit);
+    QTimer::singleShot(FirstPaintWaitMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void FrmSplash::frmSplash_tmrSplash_Timer()
@@ -115,9 +139,7 @@ void FrmSplash::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     if (!m_painted) {
         m_painted = true;
-        // The splash is on screen: build the main window now, so that the tick only has to show
-        // it. Queued so that this paint reaches the screen first.
-        QTimer::singleShot(0, this, [] { Forms::preloadMain(); });
+        emit painted();
     }
 }
 

@@ -13,6 +13,9 @@ class FrmSplash : public QWidget
     Q_OBJECT
 public:
     static constexpr int TickMs = 1500;
+    // The whole version check at start, however the server answers.
+    static constexpr int CheckTimeoutMs = 4000;
+    static constexpr int FirstPaintWaitMs = 2000;
 
     explicit FrmSplash(QWidget *parent = nullptr);
 
@@ -26,12 +29,16 @@ public slots:
     void frmSplash_Form_Load();
     void frmSplash_tmrSplash_Timer();
 
+signals:
+    void painted();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void showUntilPainted();
     void unload();
 
     QLabel *imgBG;

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 NotepadPage::NotepadPage(QWidget *parent)
     : QWidget(parent)
@@ -21,6 +22,13 @@ NotepadPage::NotepadPage(QWidget *parent)
     rtfNotes->setFont(font);
     rtfNotes->document()->setDefaultFont(font);
     Twips::place(rtfNotes, 120, 480, 11535, 2055);
+
+    m_autosave = new QTimer(this);
+    m_autosave->setSingleShot(true);
+    m_autosave->setInterval(AutosaveDelayMs);
+    // Restarted at every change: the save waits for a pause in the typing, not a fixed beat.
+    connect(rtfNotes, &QTextEdit::textChanged, m_autosave, qOverload<>(&QTimer::start));
+    connect(m_autosave, &QTimer::timeout, this, &NotepadPage::saveNotes);
 }
 
 QString NotepadPage::notesFilePath()
@@ -32,27 +40,34 @@ void NotepadPage::loadNotes()
 {
     m_path = notesFilePath();
     m_unreadablePath.clear();
+    if (!readNotes()) {
+        // The player's only copy of the notes must not be written over by an empty box: it is
+        // moved aside at the next save, which then writes a fresh file.
+        m_unreadablePath = m_path;
+        rtfNotes->clear();
+        tell(tr("Your notes file %1 could not be read (%2). It will be kept as %3 when the notes "
+                "are next saved.")
+                 .arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError(),
+                      QFileInfo(asideName(m_path)).fileName()));
+    }
+    // Loading changed the box, not the notes: nothing is waiting to be saved.
+    m_autosave->stop();
+}
+
+bool NotepadPage::readNotes()
+{
     const QFileInfo info(m_path);
     if (!info.exists() && !info.isSymLink()) {
         // First start: an empty box, and the first save creates the file.
         rtfNotes->clear();
-        return;
+        return true;
     }
-    if (rtfNotes->LoadFile(m_path))
-        return;
-
-    // The player's only copy of the notes must not be written over by an empty box: it is moved
-    // aside at the next save, which then writes a fresh file.
-    m_unreadablePath = m_path;
-    rtfNotes->clear();
-    tell(tr("Your notes file %1 could not be read (%2). It will be kept as %3 when the notes are "
-            "next saved.")
-             .arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError(),
-                  QFileInfo(asideName(m_path)).fileName()));
+    return rtfNotes->LoadFile(m_path);
 }
 
 bool NotepadPage::saveNotes()
 {
+    m_autosave->stop();
     m_saveError.clear();
     if (m_path.isEmpty())
         m_path = notesFilePath();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+class QTimer;
 class RichTextBox;
 
 // The "Notepad" page of the main window's tools tab control. Controls are placed in twips relative
@@ -11,6 +12,10 @@ class NotepadPage : public QWidget
 {
     Q_OBJECT
 public:
+    // The notes are also saved this long after the player last changed them, so that a crash,
+    // a kill or a lost session costs at most the last few seconds of typing.
+    static constexpr int AutosaveDelayMs = 3000;
+
     explicit NotepadPage(QWidget *parent = nullptr);
 
     // rtfNotes reads the notes file; rtfNotes writes the notes file. A failed save is told to the
@@ -24,10 +29,12 @@ public:
     static QString notesFilePath();
 
 private:
+    bool readNotes();
     void tell(const QString &text);
     static QString asideName(const QString &path);
 
     RichTextBox *rtfNotes;
+    QTimer *m_autosave;
     QString m_path;           // the file the notes were loaded from
     QString m_unreadablePath; // a notes file that could not be read, moved aside before a save
     QString m_saveError;

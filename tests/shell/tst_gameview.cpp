@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineLoadingInfo>
 
 namespace {
 
@@ -37,6 +38,7 @@ class TestGameView : public QObject
     RecordingServer m_update, m_game;
     FrmMain *m_window = nullptr;
     QStringList m_sequence; // both servers' requests, in arrival order
+    int m_homeLoads = 0;    // home page loads of the view that finished
 
     // A control that is not there fails the running test; the caller gets null.
     template<class T> T *find(const QString &name) const
@@ -117,6 +119,12 @@ private slots:
         qputenv("HOPWISE_PROGRAM_DIR", m_programDir.path().toLocal8Bit());
 
         m_window = new FrmMain;
+        connect(find<WebBrowser>(QStringLiteral("wbClient"))->page(),
+                &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+                    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
+                        info.url().path().endsWith(QLatin1String("/index.php")))
+                        ++m_homeLoads;
+                });
         m_window->show();
         // The load step shows the home page.
         QVERIFY(m_update.waitForRequests(1, 30000));
@@ -241,13 +249,20 @@ private slots:
         click(QStringLiteral("cmdWorld_3"));
         QVERIFY(waitForGamePage(labelOf(3)));
         m_update.clearRequests();
+        m_homeLoads = 0;
         QCOMPARE(click(QStringLiteral("cmdClose")), QStringLiteral("P stopped 0:0:0:0"));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("HopWise Runescape World Switcher"));
         QVERIFY(m_update.waitForRequests(1, 30000));
         QCOMPARE(m_update.requests().first().path(), QByteArray("/~users/hopwise/index.php"));
+        // Each step waits for the home page it asked for: a world chosen while the home page
+        // is still loading can end on the home page on a loaded machine.
+        QTRY_COMPARE_WITH_TIMEOUT(m_homeLoads, 1, 30000);
         // Closing with no world loaded does the same; the next selection starts the clock again.
         QCOMPARE(click(QStringLiteral("cmdClose")), QStringLiteral("P stopped 0:0:0:0"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_homeLoads, 2, 30000);
         QCOMPARE(click(QStringLiteral("cmdWorld_4")), QStringLiteral("P running 0:0:0:0"));
+        // Its navigation must not run on into the next test's.
+        QVERIFY(waitForGamePage(labelOf(4)));
     }
 
     void guardCancelsOnlyTheExactPublisherRoot_data()
@@ -279,7 +294,19 @@ private slots:
                                                               "<iframe src=\"" +
                                                               root + "frame\"></iframe>"));
         m_game.setResponse("/marker", page("Marker"));
-        view->Navigate("http://" + gameHost("uk1") + "/with-frames");
+        // Waits for this navigation's own end: a page still loading from before would take the
+        // place of this one.
+        const QUrl withFrames("http://" + gameHost("uk1") + "/with-frames");
+        bool loaded = false;
+        QObject context;
+        connect(view->page(), &QWebEnginePage::loadingChanged, &context,
+                [&](const QWebEngineLoadingInfo &info) {
+                    loaded =
+                        loaded || (info.url() == withFrames &&
+                                   info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+                });
+        view->Navigate(withFrames.toString());
+        QTRY_VERIFY_WITH_TIMEOUT(loaded, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("Frames"), 30000);
         // The frame below the root loads; the frame at the root never asks the server.
         const auto asked = [this](const QByteArray &target) {

@@ -20,6 +20,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMediaPlayer>
@@ -51,6 +52,23 @@ QStringList windows(bool visibleOnly = true)
     names.sort();
     return names;
 }
+
+// Writes down the program's windows on screen each time one of them is shown.
+class ShowWatcher : public QObject
+{
+public:
+    ShowWatcher() { qApp->installEventFilter(this); }
+    QList<QStringList> seen;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->isWindow())
+            seen << windows();
+        return false;
+    }
+};
 
 } // namespace
 
@@ -107,33 +125,71 @@ void TstShell::cleanup()
 
 void TstShell::startUp_data()
 {
+    QTest::addColumn<QString>("server"); // how the update server treats the version request
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("status");     // 0: nobody listening
+    QTest::addColumn<int>("status");
     QTest::addColumn<QString>("answer"); // to the update prompt; empty when none may come
-    QTest::newRow("same version") << QByteArray("1.0.2\n") << 200 << "";
-    QTest::newRow("html page") << QByteArray("<p>Moved 1.0.9</p>") << 200 << "";
-    QTest::newRow("server error") << QByteArray("9.9.9") << 500 << "";
-    QTest::newRow("nobody listening") << QByteArray() << 0 << "";
-    QTest::newRow("Later") << QByteArray("1.0.10") << 200 << "cmdLater";
-    QTest::newRow("Update") << QByteArray(" 2.0.0\r\n") << 200 << "cmdUpdate";
-    QTest::newRow("closing the prompt") << QByteArray("1.1") << 200 << "close";
+    QTest::newRow("same version") << "answers" << QByteArray("1.0.2\n") << 200 << "";
+    QTest::newRow("html page") << "answers" << QByteArray("<p>Moved 1.0.9</p>") << 200 << "";
+    QTest::newRow("server error") << "answers" << QByteArray("9.9.9") << 500 << "";
+    QTest::newRow("nobody listening") << "nobody listening" << QByteArray() << 0 << "";
+    QTest::newRow("Later") << "answers" << QByteArray("1.0.10") << 200 << "cmdLater";
+    QTest::newRow("Update") << "answers" << QByteArray(" 2.0.0\r\n") << 200 << "cmdUpdate";
+    QTest::newRow("closing the prompt") << "answers" << QByteArray("1.1") << 200 << "close";
+    // The check at start is bounded in all: a server that never answers or trickles its answer
+    // counts as a failed check.
+    QTest::newRow("silent server") << "silent" << QByteArray("9.9.9") << 200 << "";
+    QTest::newRow("trickling server") << "trickling" << QByteArray("9.9.9") << 200 << "";
+    // A redirect is followed only on the same scheme, host and port.
+    QTest::newRow("redirect on the server")
+        << "redirect here" << QByteArray("1.1") << 200 << "cmdLater";
+    QTest::newRow("redirect to another host")
+        << "redirect away" << QByteArray("9.9.9") << 200 << "";
 }
 
 void TstShell::startUp()
 {
+    QFETCH(QString, server);
     QFETCH(QByteArray, body);
     QFETCH(int, status);
     QFETCH(QString, answer);
-    if (status == 0) {
+    RecordingServer elsewhere;
+    const QByteArray movedPath = "/~users/hopwise/moved.qvx";
+    RecordingServer::Response version(status, body);
+    if (server == QLatin1String("nobody listening")) {
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QByteArray port = QByteArray::number(closed.serverPort());
         closed.close();
         qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:" + port);
+    } else if (server == QLatin1String("silent")) {
+        version.hang = true;
+    } else if (server == QLatin1String("trickling")) {
+        version.body = body + QByteArray(4096, ' ');
+        version.trickleMs = 200;
+    } else if (server.startsWith(QLatin1String("redirect"))) {
+        RecordingServer &target = server.endsWith(QLatin1String("here")) ? m_server : elsewhere;
+        target.setResponse(movedPath, body, status);
+        version = RecordingServer::Response(302);
+        version.headers = "Location: http://" + target.authority().toLatin1() + movedPath + "\r\n";
     }
-    m_server.setResponse(VersionPath, body, status);
+    m_server.setResponse(VersionPath, version);
 
+    // What is on screen when the version file is asked for, and whenever a window shows.
+    QStringList atCheck;
+    QObject context;
+    connect(&m_server, &RecordingServer::requestReceived, &context,
+            [&atCheck](const RecordingServer::Request &r) {
+                if (r.path() == VersionPath)
+                    atCheck = windows();
+            });
+    ShowWatcher shows;
+
+    QElapsedTimer started;
+    started.start();
     QPointer<FrmSplash> splash = FrmSplash::start();
+    if (server != QLatin1String("nobody listening"))
+        QCOMPARE(atCheck, QStringList{"frmSplash"});
     if (answer.isEmpty()) {
         QVERIFY(splash);
         QCOMPARE(windows(), QStringList{"frmSplash"});
@@ -156,6 +212,7 @@ void TstShell::startUp()
         else
             QTest::mouseClick(prompt->findChild<QPushButton *>(answer), Qt::LeftButton);
     }
+    QVERIFY(elsewhere.requests().isEmpty());
 
     // The splash's tick or the answer hands over: the main window once, or nothing at all.
     const bool mainShown = answer.isEmpty() || answer == QLatin1String("cmdLater");
@@ -166,6 +223,11 @@ void TstShell::startUp()
     QCOMPARE(Forms::isEnding(), update);
     QCOMPARE(m_opened,
              update ? QList<QUrl>{QUrl(Endpoints::current().installerUrl())} : QList<QUrl>());
+    for (const QStringList &shown : shows.seen)
+        QVERIFY2(!shown.contains("frmSplash") || shown.size() == 1, qPrintable(shown.join(' ')));
+    // However the server behaves, the check at start gives up within a few seconds: twenty
+    // leaves room for a loaded machine, and the old unbounded waits took half a minute.
+    QVERIFY2(started.elapsed() < 20000, qPrintable(QString::number(started.elapsed())));
 }
 
 void TstShell::updateEndsTheRealProgram()

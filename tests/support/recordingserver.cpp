@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 RecordingServer::RecordingServer(QObject *parent)
     : QObject(parent)
 {
@@ -93,10 +95,26 @@ void RecordingServer::onReadyRead(QTcpSocket *socket)
         QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " X\r\n";
         reply += "Content-Type: " + response.contentType + "\r\n";
         reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+        reply += response.headers;
         reply += "Connection: close\r\n\r\n";
-        reply += response.body;
+        if (response.trickleMs <= 0) {
+            socket->write(reply + response.body);
+            socket->disconnectFromHost();
+            return;
+        }
         socket->write(reply);
-        socket->disconnectFromHost();
+        auto *drip = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(0);
+        QObject::connect(drip, &QTimer::timeout, socket,
+                         [socket, drip, sent, body = response.body] {
+                             if (*sent >= body.size()) {
+                                 drip->stop();
+                                 socket->disconnectFromHost();
+                                 return;
+                             }
+                             socket->write(body.mid((*sent)++, 1));
+                         });
+        drip->start(response.trickleMs);
     };
     if (response.delayMs > 0)
         QTimer::singleShot(response.delayMs, socket, send);

@@ -28,11 +28,22 @@ public:
     };
     struct Response
     {
+        // Tests brace-initialise the first five fields; the rest keep their defaults.
+        Response(int status_ = 200, QByteArray body_ = {}, QByteArray contentType_ = "text/plain",
+                 int delayMs_ = 0, bool hang_ = false)
+            : status(status_)
+            , body(std::move(body_))
+            , contentType(std::move(contentType_))
+            , delayMs(delayMs_)
+            , hang(hang_)
+        {}
         int status = 200;
         QByteArray body;
         QByteArray contentType = "text/plain";
         int delayMs = 0;
-        bool hang = false; // never answer
+        bool hang = false;  // never answer
+        int trickleMs = 0;  // sends the body one byte every trickleMs after the headers
+        QByteArray headers; // further header lines, each ending in "\r\n"
     };
 
     explicit RecordingServer(QObject *parent = nullptr);

@@ -1,18 +1,24 @@
-// The "Notepad" page: the notes file read at start and written at exit and on "Quit", through
-// the real main window, and what happens to a notes file that cannot be read or written.
+// The "Notepad" page: the notes file read at start, kept while the player types and written at
+// exit and on "Quit", through the real main window, and what happens to a notes file that cannot
+// be read or written.
 
 #include "testmain.h"
 
 #include "controls/richtextbox.h"
+#include "fullfilesystem.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
 #include "tools/notepadpage.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLocalServer>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -28,6 +34,29 @@ bool writeFile(const QString &path, const QByteArray &data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
+// Everything in a folder but the filler of a full file system: what a save left behind.
+QStringList leftIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                               QDir::NoDotAndDotDot);
+    names.removeAll(QStringLiteral(".filler"));
+    return names;
+}
+
+const QByteArray OldNotes = "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\f0 Notes from last time\\par}";
+
+// The child process of autosaveSurvivesAKill: the real main window, into whose notes the player
+// types and then stops. It runs until it is killed.
+int typeAndWaitToBeKilled()
+{
+    FrmMain window;
+    window.show();
+    auto *box = window.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
+    box->setFocus();
+    QTest::keyClicks(box, qEnvironmentVariable("TST_NOTEPAD_TYPE"));
+    return QApplication::exec();
+}
+
 } // namespace
 
 class TestNotepad : public QObject
@@ -41,6 +70,9 @@ private slots:
     void notesFile();
     void notesSurviveTheMainWindow_data();
     void notesSurviveTheMainWindow();
+    void fullDiskKeepsTheNotesFile_data();
+    void fullDiskKeepsTheNotesFile();
+    void autosaveSurvivesAKill();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir, m_data;
@@ -68,6 +100,11 @@ void TestNotepad::notesFile_data()
                                               << QStringLiteral("Meet at the bank\n{not rtf}\n");
     QTest::newRow("binary data kept aside") << "binary" << QString();
     QTest::newRow("a folder kept aside") << "folder" << QString();
+    // None of these is ever opened: reading a FIFO waits for a writer that never comes, and
+    // /dev/zero never ends.
+    QTest::newRow("a FIFO kept aside") << "fifo" << QString();
+    QTest::newRow("a socket kept aside") << "socket" << QString();
+    QTest::newRow("a link to a device kept aside") << "device" << QString();
 }
 
 void TestNotepad::notesFile()
@@ -76,9 +113,19 @@ void TestNotepad::notesFile()
     QFETCH(QString, loads);
     const QByteArray binary = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(64, 1);
     const QString inside = before == QLatin1String("folder") ? QStringLiteral("/inside.bin") : "";
-    const bool unreadable = before == QLatin1String("binary") || !inside.isEmpty();
+    const bool special = QStringList{"fifo", "socket", "device"}.contains(before);
+    const bool unreadable = before == QLatin1String("binary") || !inside.isEmpty() || special;
     QString folder = m_dir->path();
-    if (before == QLatin1String("per user")) {
+    QLocalServer socket;
+    if (special) {
+        QVERIFY(writeFile(notesPath() + QStringLiteral(".unreadable"), "older"));
+        if (before == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(notesPath()).constData(), 0600), 0);
+        else if (before == QLatin1String("socket"))
+            QVERIFY(socket.listen(notesPath()));
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), notesPath()));
+    } else if (before == QLatin1String("per user")) {
         QVERIFY(writeFile(notesPath(), "a file where the program folder would be"));
         qputenv("HOPWISE_PROGRAM_DIR", notesPath().toUtf8());
         folder = m_data->filePath(QStringLiteral("hopwise"));
@@ -104,13 +151,16 @@ void TestNotepad::notesFile()
     // Saved twice: the second save writes in place and moves nothing more aside.
     QVERIFY(page.saveNotes() && page.saveNotes());
     // Written through a temporary file that is gone afterwards.
-    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
-             unreadable ? 3 : 1);
+    QCOMPARE(leftIn(folder).size(), unreadable ? 3 : 1);
     QVERIFY(readFile(folder + QStringLiteral("/notes.doc")).startsWith("{\\rtf"));
     page.loadNotes();
     QCOMPARE(page.notesBox()->text(), saved);
     if (unreadable) {
-        QCOMPARE(readFile(notesPath() + QStringLiteral(".unreadable-2") + inside), binary);
+        const QFileInfo aside(notesPath() + QStringLiteral(".unreadable-2") + inside);
+        if (special)
+            QVERIFY((aside.exists() || aside.isSymLink()) && !aside.isFile());
+        else
+            QCOMPARE(readFile(aside.filePath()), binary);
         QCOMPARE(readFile(notesPath() + QStringLiteral(".unreadable")), QByteArray("older"));
     }
 }
@@ -119,13 +169,26 @@ void TestNotepad::notesSurviveTheMainWindow_data()
 {
     // The first try cannot save: the player is asked, stays, and the next try saves.
     QTest::addColumn<bool>("quit");
-    QTest::newRow("main window closed") << false;
-    QTest::newRow("Quit") << true;
+    QTest::addColumn<bool>("fullDisk"); // or a file where the program folder was
+    QTest::newRow("main window closed") << false << false;
+    QTest::newRow("Quit") << true << false;
+    QTest::newRow("main window closed, full disk") << false << true;
+    QTest::newRow("Quit, full disk") << true << true;
 }
 
 void TestNotepad::notesSurviveTheMainWindow()
 {
     QFETCH(bool, quit);
+    QFETCH(bool, fullDisk);
+    std::unique_ptr<FullFileSystem> full;
+    QString folder = m_dir->path();
+    if (fullDisk) {
+        full = std::make_unique<FullFileSystem>();
+        folder = full->path();
+        qputenv("HOPWISE_PROGRAM_DIR", folder.toUtf8());
+        QVERIFY(writeFile(folder + QStringLiteral("/notes.doc"), OldNotes));
+    }
+    const QString notes = folder + QStringLiteral("/notes.doc");
     auto first = std::make_unique<FrmMain>();
     first->show();
     auto *box = first->findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
@@ -140,8 +203,10 @@ void TestNotepad::notesSurviveTheMainWindow()
 
     auto *mnuQuit = first->findChild<QAction *>(QStringLiteral("mnuQuit"));
     const auto leave = [&] { quit ? mnuQuit->trigger() : void(first->close()); };
-    // A file where the program folder was: the save cannot be written.
-    QVERIFY(QDir(m_dir->path()).removeRecursively() && writeFile(m_dir->path(), {}));
+    if (full)
+        QVERIFY(full->fill());
+    else // a file where the program folder was: the save cannot be written
+        QVERIFY(QDir(m_dir->path()).removeRecursively() && writeFile(m_dir->path(), {}));
     QTimer answer;
     connect(&answer, &QTimer::timeout, &answer, [&answer] {
         if (auto *ask = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
@@ -154,11 +219,18 @@ void TestNotepad::notesSurviveTheMainWindow()
     QVERIFY(!answer.isActive()); // the player was asked
     QVERIFY(first->isVisible());
     QCOMPARE(box->text(), typed);
-    QVERIFY(QFile::remove(m_dir->path()) && QDir().mkpath(m_dir->path()));
+    if (full) {
+        // The notes file of before, whole, and nothing half-written beside it.
+        QCOMPARE(readFile(notes), OldNotes);
+        QCOMPARE(leftIn(folder), QStringList{"notes.doc"});
+        full->makeRoom();
+    } else {
+        QVERIFY(QFile::remove(m_dir->path()) && QDir().mkpath(m_dir->path()));
+    }
     leave();
     QVERIFY(!first->isVisible());
     // Saved at that moment, not later when the window object goes.
-    QCOMPARE(readFile(notesPath()), box->textRTF());
+    QCOMPARE(readFile(notes), box->textRTF());
     first.reset();
     Forms::resetForTesting();
 
@@ -169,8 +241,74 @@ void TestNotepad::notesSurviveTheMainWindow()
     QTextCursor at(box->document());
     at.setPosition(1);
     QCOMPARE(at.charFormat().fontWeight(), int(QFont::Bold));
-    QCOMPARE(box->textRTF(), readFile(notesPath())); // nothing else gained or lost either
+    QCOMPARE(box->textRTF(), readFile(notes)); // nothing else gained or lost either
 }
 
-HOPWISE_TEST_MAIN(TestNotepad)
+void TestNotepad::fullDiskKeepsTheNotesFile_data()
+{
+    // Notes below the file's write buffer reach the disk only when it is flushed; larger notes
+    // fail in the middle of writing.
+    QTest::addColumn<int>("words");
+    QTest::newRow("small notes") << 3;
+    QTest::newRow("large notes") << 100000;
+}
+
+void TestNotepad::fullDiskKeepsTheNotesFile()
+{
+    QFETCH(int, words);
+    FullFileSystem full;
+    qputenv("HOPWISE_PROGRAM_DIR", full.path().toUtf8());
+    const QString notes = full.filePath(QStringLiteral("notes.doc"));
+    QVERIFY(writeFile(notes, OldNotes));
+
+    NotepadPage page;
+    page.show();
+    page.loadNotes();
+    page.notesBox()->setSelText(QStringLiteral("rope ").repeated(words));
+    QVERIFY(full.fill());
+    QVERIFY(!page.saveNotes());
+    auto *notice = page.findChild<QLabel *>(QStringLiteral("notice"));
+    QVERIFY(notice && notice->isVisible());
+    QVERIFY2(notice->text().contains(QStringLiteral("could not be saved")),
+             qPrintable(notice->text()));
+    QCOMPARE(readFile(notes), OldNotes);
+    QCOMPARE(leftIn(full.path()), QStringList{"notes.doc"});
+
+    full.makeRoom();
+    QVERIFY2(page.saveNotes(), qPrintable(page.lastSaveError()));
+    QCOMPARE(readFile(notes), page.notesBox()->textRTF());
+}
+
+void TestNotepad::autosaveSurvivesAKill()
+{
+    // The player types, stops, and the program is killed before any window closes.
+    const QString typed = QStringLiteral("Meet Zed at the north bank");
+    QProcess typist;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TST_NOTEPAD_TYPE"), typed);
+    typist.setProcessEnvironment(env);
+    typist.setProcessChannelMode(QProcess::ForwardedChannels);
+    typist.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(typist.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(notesPath()).contains(typed.toLatin1()), 60000);
+    typist.kill();
+    QVERIFY(typist.waitForFinished());
+    QCOMPARE(typist.exitStatus(), QProcess::CrashExit);
+
+    FrmMain restarted;
+    restarted.show();
+    QCOMPARE(restarted.findChild<RichTextBox *>(QStringLiteral("rtfNotes"))->text(), typed);
+}
+
+int main(int argc, char *argv[])
+{
+    AppSetup::beforeApplication();
+    QApplication app(argc, argv);
+    AppSetup::afterApplication(app);
+    if (qEnvironmentVariableIsSet("TST_NOTEPAD_TYPE"))
+        return typeAndWaitToBeKilled();
+    TestNotepad tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_notepad.moc"

@@ -1,3 +1,4 @@
+#include "fullfilesystem.h"
 #include "testmain.h"
 
 #include "shell/frmmain.h"
@@ -19,6 +20,7 @@ private slots:
     void shotsArePngsOfTheScreenAndNeverOverwrite();
     void menuItemReportsFailureAndGoesOn();
     void nameReadsTheClockOnce();
+    void fullDiskLeavesNoPicture();
 
 private:
     QLabel m_picSC; // hidden, like the main window's
@@ -112,6 +114,25 @@ void TestScreenshot::nameReadsTheClockOnce()
     QCOMPARE(reads, 1);
     QCOMPARE(QFileInfo(shot.path).fileName(),
              screenshotFileName(lastSecond.date(), lastSecond.time(), QLocale()));
+}
+
+void TestScreenshot::fullDiskLeavesNoPicture()
+{
+    FullFileSystem full;
+    const QString folder = full.filePath(QStringLiteral("screenshots"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(full.fill());
+    const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, full.path());
+    QVERIFY(!shot.ok());
+    QVERIFY2(shot.error.contains(QStringLiteral("could not be saved")), qPrintable(shot.error));
+    QVERIFY(shot.path.isEmpty());
+    // A truncated picture under a shot's name would pass for a real one.
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+
+    full.makeRoom();
+    const ScreenshotResult later = takeScreenshot(&m_picSC, &m_picSC, full.path());
+    QVERIFY2(later.ok(), qPrintable(later.error));
 }
 
 HOPWISE_TEST_MAIN(TestScreenshot)
