@@ -69,6 +69,9 @@ WebBrowser::WebBrowser(QWidget *parent)
 
 void WebBrowser::Navigate(const QString &url)
 {
+    // A page still loading is stopped first: its answer could otherwise still commit after the
+    // new address was asked for, and show the previous world under the new world's caption.
+    stop();
     load(QUrl::fromUserInput(url));
 }
 
