@@ -7,6 +7,7 @@
 #include "core/programdir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -87,7 +88,15 @@ bool NotepadPage::saveNotes()
         m_unreadablePath.clear();
     }
 
-    if (!rtfNotes->SaveFile(m_path)) {
+    QElapsedTimer took;
+    took.start();
+    const bool saved = rtfNotes->SaveFile(m_path);
+    // A save blocks the window while it writes. For very large notes the pause between saves
+    // grows with what one save costs, so typing is never stopped for more than a tenth of the
+    // time.
+    m_autosave->setInterval(
+        int(qBound(qint64(AutosaveDelayMs), took.elapsed() * 10, qint64(600000))));
+    if (!saved) {
         m_saveError = tr("%1: %2").arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError());
         tell(tr("Your notes could not be saved to %1").arg(m_saveError));
         return false;
