@@ -345,7 +345,7 @@ bool FrmMain::saveNotesOrAsk()
     // The notes live only in the box until they are saved: closing now would lose them.
     QMessageBox box(QMessageBox::Warning, QStringLiteral("HopWise"),
                     tr("Your notes could not be saved (%1).\n\nClose HopWise anyway? The notes "
-                       "typed since it started would be lost.")
+                       "typed since they were last saved would be lost.")
                         .arg(m_notepad->lastSaveError()),
                     QMessageBox::Close | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("msgNotesNotSaved"));
