@@ -6,6 +6,7 @@
 
 #include "controls/richtextbox.h"
 #include "controls/tabcontrol.h"
+#include "samplenotes.h"
 #include "shell/appsetup.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
@@ -22,22 +23,6 @@
 #include <cstdio>
 
 namespace {
-
-QByteArray notesOf(qint64 bytes)
-{
-    QByteArray chunk;
-    for (int i = 0; chunk.size() < 64 * 1024; ++i) {
-        chunk += "Meet at the north bank of world " + QByteArray::number(i % 300) +
-                 ", bring rope and \\b runes\\b0  for the ";
-        chunk += i % 7 == 0 ? "{\\cf1 dragon}" : "quest";
-        chunk += " with the guild.\\par\n";
-    }
-    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Tahoma;}}"
-                     "{\\colortbl;\\red200\\green0\\blue0;}\\f0\\fs17\n";
-    while (rtf.size() < bytes)
-        rtf += chunk;
-    return rtf + "}";
-}
 
 struct Stall
 {
@@ -105,7 +90,7 @@ int main(int argc, char *argv[])
     qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
 
     for (const int mib : {1, 10, 100}) {
-        const QByteArray notes = notesOf(qint64(mib) * 1024 * 1024);
+        const QByteArray notes = sampleNotes(qint64(mib) * 1024 * 1024);
         QFile file(dir.filePath(QStringLiteral("notes.doc")));
         if (!file.open(QIODevice::WriteOnly) || file.write(notes) != notes.size())
             return 1;

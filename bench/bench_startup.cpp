@@ -6,6 +6,7 @@
 // HOPWISE_TRACE_STARTUP=1. Name scenarios to run only some (normal silent trickling notes);
 // HOPWISE_BENCH_PROGRAM names another build of the program to time.
 #include "recordingserver.h"
+#include "samplenotes.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -69,24 +70,6 @@ struct Run
     qint64 toHome = -1;
     double pssMiB = -1;
 };
-
-// Notes as a player keeps them: short paragraphs, now and then a bold or coloured word.
-QByteArray notesOf(qint64 bytes)
-{
-    QByteArray chunk;
-    for (int i = 0; chunk.size() < 64 * 1024; ++i) {
-        chunk += "Meet at the north bank of world " + QByteArray::number(i % 300) +
-                 ", bring rope and \\b runes\\b0  for the ";
-        chunk += i % 7 == 0 ? "{\\cf1 dragon}" : "quest";
-        chunk += " with the guild.\\par\n";
-    }
-    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Tahoma;}}"
-                     "{\\colortbl;\\red200\\green0\\blue0;}\\f0\\fs17\n";
-    rtf.reserve(bytes + chunk.size());
-    while (rtf.size() < bytes)
-        rtf += chunk;
-    return rtf + "}";
-}
 
 Run runOnce(const QString &binary, const QString &server, const QByteArray &notes = {})
 {
@@ -241,7 +224,7 @@ int main(int argc, char *argv[])
         version.body = "1.0.2";
         serverWith(server, version);
         for (const int mib : {10, 100}) {
-            const QByteArray notes = notesOf(qint64(mib) * 1024 * 1024);
+            const QByteArray notes = sampleNotes(qint64(mib) * 1024 * 1024);
             const int runs = mib >= 100 ? 1 : SlowRuns;
             QList<qint64> toMain;
             QList<double> pss;
