@@ -193,8 +193,8 @@ void TstShell::startUp()
     if (answer.isEmpty()) {
         QVERIFY(splash);
         QCOMPARE(windows(), QStringList{"frmSplash"});
-        QCOMPARE(splash->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(),
-                 QStringLiteral("Version:1.0.2"));
+        HOPWISE_FIND(QLabel, lblVersion, splash, QStringLiteral("lblVersion"));
+        QCOMPARE(lblVersion->text(), QStringLiteral("Version:1.0.2"));
     } else {
         // The prompt alone: no splash beside it, and none left to tick.
         QVERIFY(!splash);
@@ -203,14 +203,17 @@ void TstShell::startUp()
         for (QWidget *w : QApplication::topLevelWidgets())
             prompt = prompt ? prompt.data() : qobject_cast<FrmUpdate *>(w);
         QVERIFY(QTest::qWaitForWindowExposed(prompt));
-        QCOMPARE(prompt->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(),
-                 QStringLiteral("Your Version: 1.0.2"));
-        QCOMPARE(prompt->findChild<QLabel *>(QStringLiteral("lblNewest"))->text(),
+        HOPWISE_FIND(QLabel, lblVersion, prompt, QStringLiteral("lblVersion"));
+        HOPWISE_FIND(QLabel, lblNewest, prompt, QStringLiteral("lblNewest"));
+        QCOMPARE(lblVersion->text(), QStringLiteral("Your Version: 1.0.2"));
+        QCOMPARE(lblNewest->text(),
                  QStringLiteral("Newest Version: ") + QString::fromLatin1(body.trimmed()));
         if (answer == QLatin1String("close"))
             QVERIFY(prompt->close());
-        else
-            QTest::mouseClick(prompt->findChild<QPushButton *>(answer), Qt::LeftButton);
+        else {
+            HOPWISE_FIND(QPushButton, button, prompt, answer);
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
     }
     QVERIFY(elsewhere.requests().isEmpty());
 
@@ -295,8 +298,8 @@ void TstShell::updateWithoutBrowserShowsTheAddress()
             box->accept();
         }
     });
-    QTest::mouseClick(prompt->findChild<QPushButton *>(QStringLiteral("cmdUpdate")),
-                      Qt::LeftButton);
+    HOPWISE_FIND(QPushButton, cmdUpdate, prompt, QStringLiteral("cmdUpdate"));
+    QTest::mouseClick(cmdUpdate, Qt::LeftButton);
     Desktop::setOpenUrlHandlerForTesting([this](const QUrl &url) {
         m_opened << url;
         return true;
@@ -332,8 +335,8 @@ void TstShell::menusPagesAndSizeModes()
     const bool managed = qEnvironmentVariableIntValue("HOPWISE_TEST_EXPECT_WM") == 1;
     if (managed)
         QTRY_VERIFY(w->frameGeometry().size() != w->size());
-    auto *mnuMax = w->findChild<QAction *>(QStringLiteral("mnuMax"));
-    auto *imgBG = w->findChild<QLabel *>(QStringLiteral("imgBG"));
+    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
+    HOPWISE_FIND(QLabel, imgBG, w, QStringLiteral("imgBG"));
     QStringList menus; // a drop-down's items indented under it
     for (const QAction *a : w->menuBar()->actions()) {
         menus << a->text();
@@ -342,7 +345,7 @@ void TstShell::menusPagesAndSizeModes()
     }
     QCOMPARE(menus, (QStringList{"File", "  Browser", "  Quit", "Take SS", "Help", "  About",
                                  "Min/Tools/Max"}));
-    auto *ssTools = w->findChild<TabControl *>(QStringLiteral("ssTools"));
+    HOPWISE_FIND(TabControl, ssTools, w, QStringLiteral("ssTools"));
     QStringList pages;
     for (int i = 0; i < ssTools->count(); ++i)
         pages << ssTools->tabText(i);
@@ -355,7 +358,7 @@ void TstShell::menusPagesAndSizeModes()
         QStringList names;
         for (const char *name : {"wbClient", "ssWorlds", "ssTools", "cmdClose", "lblSeconds"}) {
             const QWidget *c = client->findChild<QWidget *>(QLatin1String(name));
-            if (client->rect().contains(c->geometry().adjusted(-8, -8, 8, 8)))
+            if (c && client->rect().contains(c->geometry().adjusted(-8, -8, 8, 8)))
                 names << QLatin1String(name);
         }
         return names;
@@ -401,8 +404,8 @@ void TstShell::loadSteps()
     }
 
     FrmMain *w = Forms::preloadMain();
-    auto *mmControl = w->findChild<MediaControl *>(QStringLiteral("mmControl"));
-    auto *wbClient = w->findChild<WebBrowser *>(QStringLiteral("wbClient"));
+    HOPWISE_FIND(MediaControl, mmControl, w, QStringLiteral("mmControl"));
+    HOPWISE_FIND(WebBrowser, wbClient, w, QStringLiteral("wbClient"));
     // When the sound opens, the home page is already asked for and the size mode not yet set.
     QList<QPair<QUrl, int>> seen;
     connect(mmControl->player(), &QMediaPlayer::sourceChanged, this, [&](const QUrl &source) {
@@ -420,7 +423,8 @@ void TstShell::loadSteps()
     QCOMPARE(m_server.requests().at(0).path(), HomePath);
 
     // Shown again, the window only comes up: no second load, the size mode kept.
-    w->findChild<QAction *>(QStringLiteral("mnuMax"))->trigger();
+    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
+    mnuMax->trigger();
     w->hide();
     Forms::showMain();
     QCOMPARE(w->sizeMode(), 2);
@@ -445,7 +449,8 @@ void TstShell::endingLeavesWindows()
     Forms::showAbout();
 
     if (quit) {
-        w->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
+        HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
+        mnuQuit->trigger();
         QCOMPARE(unloaded.count(), 0);
         QVERIFY(Forms::isEnding());
         QTRY_COMPARE(windows(), QStringList());
@@ -485,7 +490,7 @@ void TstShell::valuesReadAsShown()
     const QStringList clock{"lblDays", "lblHours", "lblMinutes", "lblSeconds"};
     QStringList names, descriptions;
     for (const QString &name : clock) {
-        auto *label = w.findChild<QLabel *>(name);
+        HOPWISE_FIND(QLabel, label, &w, name);
         names << read(label, QAccessible::Name);
         descriptions << read(label, QAccessible::Description);
     }
@@ -557,11 +562,12 @@ QString press(const char *name)
 void TstShell::keyboardReachesEveryControl()
 {
     FrmMain *w = Forms::showMain();
-    w->findChild<QAction *>(QStringLiteral("mnuMax"))->trigger(); // everything on screen
+    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
+    mnuMax->trigger(); // everything on screen
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->activateWindow();
     QTRY_VERIFY(w->isActiveWindow());
-    auto *wbClient = w->findChild<WebBrowser *>(QStringLiteral("wbClient"));
+    HOPWISE_FIND(WebBrowser, wbClient, w, QStringLiteral("wbClient"));
     QSignalSpy loaded(wbClient, &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
     wbClient->setFocus();
@@ -585,7 +591,7 @@ void TstShell::keyboardReachesEveryControl()
 
     // The pages of both tab controls turn with the arrow keys on their tab strip.
     for (const char *name : {"ssWorlds", "ssTools"}) {
-        auto *tabs = w->findChild<TabControl *>(QLatin1String(name));
+        HOPWISE_FIND(TabControl, tabs, w, QLatin1String(name));
         tabs->tabBar()->setFocus();
         QTRY_VERIFY(tabs->tabBar()->hasFocus());
         const int before = tabs->currentIndex();

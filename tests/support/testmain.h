@@ -16,3 +16,9 @@
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \
     }
+
+// In a test function: `var` is the control `name` of `parent`; a control that is not there fails
+// the test here instead of crashing it where it is first used.
+#define HOPWISE_FIND(Type, var, parent, name)                                                      \
+    Type *var = (parent)->findChild<Type *>(name);                                                 \
+    QVERIFY2(var, qPrintable(QStringLiteral("no control ") + QString(name)))

@@ -170,7 +170,9 @@ void TestWeb::bookmarks()
     const bool local = url.contains(QLatin1String("%1"));
     if (local)
         url = url.arg(m_server.port());
-    w->findChild<QAction *>(action)->trigger();
+    QAction *bookmark = w->findChild<QAction *>(action);
+    QVERIFY2(bookmark, qPrintable(action));
+    bookmark->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(m_navigations.value(0), url, 15000);
     if (!local)
         return;
