@@ -337,6 +337,9 @@ void TstShell::menusPagesAndSizeModes()
         QTRY_VERIFY(w->frameGeometry().size() != w->size());
     HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
     HOPWISE_FIND(QLabel, imgBG, w, QStringLiteral("imgBG"));
+    // The artwork is compiled into a library below the windows; the program must still find it.
+    QVERIFY(!imgBG->pixmap().isNull());
+    QVERIFY(!w->windowIcon().isNull());
     QStringList menus; // a drop-down's items indented under it
     for (const QAction *a : w->menuBar()->actions()) {
         menus << a->text();
