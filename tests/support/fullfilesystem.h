@@ -33,7 +33,6 @@ public:
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
-    bool isTmpfs() const { return m_mounted; }
 
     // Takes every block that is left.
     bool fill()

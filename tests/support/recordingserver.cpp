@@ -75,9 +75,7 @@ void RecordingServer::onReadyRead(QTcpSocket *socket)
 
     Request request;
     request.line = lines.value(0).trimmed();
-    const QList<QByteArray> parts = request.line.split(' ');
-    request.method = parts.value(0);
-    request.target = parts.value(1);
+    request.target = request.line.split(' ').value(1);
     for (int i = 1; i < lines.size(); ++i) {
         const QByteArray line = lines[i].trimmed();
         const int colon = line.indexOf(':');
@@ -87,8 +85,7 @@ void RecordingServer::onReadyRead(QTcpSocket *socket)
     m_requests.append(request);
     emit requestReceived(request);
 
-    const Response response =
-        m_handler ? m_handler(request) : m_responses.value(request.path(), m_fallback);
+    const Response response = m_responses.value(request.path(), m_fallback);
     if (response.hang)
         return;
     auto send = [socket, response] {

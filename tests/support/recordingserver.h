@@ -7,8 +7,6 @@
 #include <QString>
 #include <QTcpServer>
 
-#include <functional>
-
 // A small HTTP/1.x server on 127.0.0.1 that records every request exactly as it arrived (request
 // line and Host header) and answers from a table of canned responses keyed by path.
 class RecordingServer : public QObject
@@ -17,7 +15,6 @@ class RecordingServer : public QObject
 public:
     struct Request
     {
-        QByteArray method;
         QByteArray target; // the request target exactly as sent: path and query
         QByteArray host;   // the Host header
         QByteArray line;   // the whole request line
@@ -59,10 +56,6 @@ public:
     // Answers every other request; by default 404.
     void setFallback(const Response &response) { m_fallback = response; }
     // Computes the response from the request, taking precedence over the table when set.
-    void setHandler(std::function<Response(const Request &)> handler)
-    {
-        m_handler = std::move(handler);
-    }
 
     QList<Request> requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
@@ -79,7 +72,6 @@ private:
     QTcpServer m_server;
     QHash<QByteArray, Response> m_responses;
     Response m_fallback;
-    std::function<Response(const Request &)> m_handler;
     QList<Request> m_requests;
     QHash<QTcpSocket *, QByteArray> m_buffers;
 };
