@@ -110,14 +110,10 @@ private:
 
     void respondByMode(const QString &path)
     {
-        if (m_mode == QLatin1String("cancel"))
-            respond(path, 1, {});
-        else if (m_mode == QLatin1String("other"))
-            respond(path, 2, {});
-        else if (m_mode == QLatin1String("nouri"))
-            respond(path, 0, {});
-        else
-            respond(path, 0, uriResults());
+        const uint response = m_mode == QLatin1String("cancel")  ? 1
+                              : m_mode == QLatin1String("other") ? 2
+                                                                 : 0;
+        respond(path, response, m_mode == QLatin1String("answer") ? uriResults() : QVariantMap());
     }
 
     void respond(const QString &path, uint response, const QVariantMap &results)

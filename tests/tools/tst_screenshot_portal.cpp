@@ -34,6 +34,7 @@ private slots:
 private:
     void startStandIn(const QStringList &arguments);
     QStringList savedShots() const;
+    QString patternFile() const;
 
     QTemporaryDir m_dir;
     QLabel m_picSC;
@@ -44,21 +45,25 @@ namespace {
 
 const QString PortalName = QStringLiteral("org.freedesktop.portal.Desktop");
 
-QImage pattern()
+// The picture the portal hands over; a plain one must still count as a picture.
+QImage pattern(bool plain = false)
 {
     QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
+    image.fill(plain ? Qt::black : Qt::darkCyan);
     QPainter painter(&image);
-    painter.fillRect(8, 8, 20, 12, Qt::yellow);
-    painter.fillRect(40, 30, 16, 10, Qt::magenta);
+    if (!plain) {
+        painter.fillRect(8, 8, 20, 12, Qt::yellow);
+        painter.fillRect(40, 30, 16, 10, Qt::magenta);
+    }
     return image;
 }
 
-QImage oneColour()
+QByteArray png(const QImage &image)
 {
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    return image;
+    QByteArray data;
+    QBuffer buffer(&data);
+    image.save(&buffer, "PNG");
+    return data;
 }
 
 } // namespace
@@ -104,6 +109,13 @@ void TestScreenshotPortal::startStandIn(const QStringList &arguments)
     QTRY_VERIFY(QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName));
 }
 
+// The file a portal that answers names: the pattern, unless a case writes something else there.
+QString TestScreenshotPortal::patternFile() const
+{
+    const QString file = m_dir.path() + QStringLiteral("/portal-shot.png");
+    return pattern().save(file, "PNG") ? file : QString();
+}
+
 QStringList TestScreenshotPortal::savedShots() const
 {
     return QDir(m_dir.path() + QStringLiteral("/screenshots")).entryList(QDir::Files);
@@ -116,25 +128,19 @@ void TestScreenshotPortal::portalAnswers_data()
     QTest::addColumn<QImage>("expected");        // null: nothing may be saved
     QTest::addColumn<QString>("error");
 
-    QByteArray png;
-    QBuffer pngBuffer(&png);
-    pattern().save(&pngBuffer, "PNG");
-    QByteArray blackPng;
-    QBuffer blackBuffer(&blackPng);
-    oneColour().save(&blackBuffer, "PNG");
-
-    QTest::newRow("picture") << "answer" << png << pattern() << QString();
-    QTest::newRow("one colour is still a picture")
-        << "answer" << blackPng << oneColour() << QString();
-    QTest::newRow("answer before the reply") << "early" << png << pattern() << QString();
-    QTest::newRow("cancelled") << "cancel" << png << QImage() << "cancelled";
-    QTest::newRow("ended otherwise") << "other" << png << QImage() << "refused";
-    QTest::newRow("refused") << "refuse" << png << QImage() << "refused";
-    QTest::newRow("answer without a file") << "nouri" << png << QImage() << "no picture";
-    QTest::newRow("file that is no picture")
-        << "answer" << QByteArray("not a picture") << QImage() << "no picture";
+    const QByteArray shot = png(pattern());
+    // clang-format off
+    QTest::newRow("picture") << "answer" << shot << pattern() << QString();
+    QTest::newRow("one colour is still a picture") << "answer" << png(pattern(true)) << pattern(true) << QString();
+    QTest::newRow("answer before the reply") << "early" << shot << pattern() << QString();
+    QTest::newRow("cancelled") << "cancel" << shot << QImage() << "cancelled";
+    QTest::newRow("ended otherwise") << "other" << shot << QImage() << "refused";
+    QTest::newRow("refused") << "refuse" << shot << QImage() << "refused";
+    QTest::newRow("answer without a file") << "nouri" << shot << QImage() << "no picture";
+    QTest::newRow("file that is no picture") << "answer" << QByteArray("not a picture") << QImage() << "no picture";
     QTest::newRow("file gone") << "answer" << QByteArray() << QImage() << "no picture";
-    QTest::newRow("no portal") << QString() << png << QImage() << "no screenshot portal";
+    QTest::newRow("no portal") << QString() << shot << QImage() << "no screenshot portal";
+    // clang-format on
 }
 
 void TestScreenshotPortal::portalAnswers()
@@ -171,9 +177,7 @@ void TestScreenshotPortal::portalAnswers()
 
 void TestScreenshotPortal::lateAnswerKeepsTheWindowRunningAndAllowsOneShotAtATime()
 {
-    const QString file = m_dir.path() + QStringLiteral("/portal-shot.png");
-    QVERIFY(pattern().save(file, "PNG"));
-    startStandIn({QStringLiteral("hold"), file});
+    startStandIn({QStringLiteral("hold"), patternFile()});
 
     // Runs only while the first shot waits for the portal: timers keep running meanwhile, and
     // a second request in that time must not start a second capture.
@@ -226,9 +230,7 @@ void TestScreenshotPortal::grabGivesNothingSoThePortalIsAsked()
     if (!QGuiApplication::primaryScreen()->grabWindow(0).isNull())
         QSKIP("This platform grabs the screen itself; CTest runs this case again on the minimal "
               "platform, which cannot (tst_screenshot_portal_nograb).");
-    const QString file = m_dir.path() + QStringLiteral("/portal-shot.png");
-    QVERIFY(pattern().save(file, "PNG"));
-    startStandIn({QStringLiteral("answer"), file});
+    startStandIn({QStringLiteral("answer"), patternFile()});
     const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
     QVERIFY2(shot.ok(), qPrintable(shot.error));
     QCOMPARE(QImage(shot.path, "PNG").convertToFormat(QImage::Format_RGB32), pattern());
@@ -241,18 +243,12 @@ void TestScreenshotPortal::route_data()
     QTest::addColumn<QString>("platform");
     QTest::addColumn<bool>("portal");
 
-    QTest::newRow("X11 session") << ""
-                                 << "x11"
-                                 << "xcb" << false;
-    QTest::newRow("XWayland") << "wayland-0"
-                              << "wayland"
-                              << "xcb" << true;
-    QTest::newRow("session type only") << ""
-                                       << "wayland"
-                                       << "xcb" << true;
-    QTest::newRow("native Wayland client") << ""
-                                           << ""
-                                           << "wayland" << true;
+    // clang-format off
+    QTest::newRow("X11 session") << "" << "x11" << "xcb" << false;
+    QTest::newRow("XWayland") << "wayland-0" << "wayland" << "xcb" << true;
+    QTest::newRow("session type only") << "" << "wayland" << "xcb" << true;
+    QTest::newRow("native Wayland client") << "" << "" << "wayland" << true;
+    // clang-format on
 }
 
 void TestScreenshotPortal::route()
