@@ -36,6 +36,14 @@ QString findWindow(qint64 pid, const QString &title)
         .section('\n', 0, 0);
 }
 
+// Whether the program no longer shows a window whose title matches the pattern.
+bool noWindow(qint64 pid, const QString &title)
+{
+    return xdotool(
+               {"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", title})
+        .isEmpty();
+}
+
 void clickAt(const QString &window, QPoint at)
 {
     xdotool({"windowactivate", "--sync", window, "mousemove", "--window", window,
@@ -183,15 +191,11 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
 
     // The About box closes last and ends the program.
     closeWindow(browserLeft);
-    QTRY_VERIFY(xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid),
-                         "--name", "^HopWise Mini Browser"})
-                    .isEmpty());
+    QTRY_VERIFY(noWindow(pid, QStringLiteral("^HopWise Mini Browser")));
     QCOMPARE(findWindow(pid, QStringLiteral("^About HopWise$")), about);
     QCOMPARE(program.state(), QProcess::Running);
     closeWindow(about);
-    QTRY_VERIFY(xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid),
-                         "--name", "^About HopWise$"})
-                    .isEmpty());
+    QTRY_VERIFY(noWindow(pid, QStringLiteral("^About HopWise$")));
     QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 15000);
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
