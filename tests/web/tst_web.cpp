@@ -149,16 +149,13 @@ void TestWeb::bookmarks_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("url"); // as the browser asks to go there; %1: the local port
-    QTest::newRow("Quest Guides") << "mnuQuests"
-                                  << "http://www.questguides.net/runescape/?rs2quest";
-    QTest::newRow("Treasure Trails") << "mnuTreasure"
-                                     << "http://www.cluescrolls.net/treasuretrails.php";
-    QTest::newRow("Marketplace") << "mnuMarket"
-                                 << "http://127.0.0.1:%1/runeListing";
-    QTest::newRow("Official Forum") << "mnuOffForum"
-                                    << "http://forum.localhost:%1/lang/en/aff/runescape/forums.ws";
-    QTest::newRow("VLM Forum: the front page") << "mnuVLMForum"
-                                               << "http://127.0.0.1:%1/";
+    // clang-format off
+    QTest::newRow("Quest Guides") << "mnuQuests" << "http://www.questguides.net/runescape/?rs2quest";
+    QTest::newRow("Treasure Trails") << "mnuTreasure" << "http://www.cluescrolls.net/treasuretrails.php";
+    QTest::newRow("Marketplace") << "mnuMarket" << "http://127.0.0.1:%1/runeListing";
+    QTest::newRow("Official Forum") << "mnuOffForum" << "http://forum.localhost:%1/lang/en/aff/runescape/forums.ws";
+    QTest::newRow("VLM Forum: the front page") << "mnuVLMForum" << "http://127.0.0.1:%1/";
+    // clang-format on
 }
 
 void TestWeb::bookmarks()
