@@ -289,10 +289,9 @@ private slots:
         auto *view = find<WebBrowser>(QStringLiteral("wbClient"));
         QVERIFY(view);
         const QByteArray root = "http://www.localhost:" + QByteArray::number(m_game.port()) + "/";
-        m_game.setResponse("/with-frames", page("Frames", "<iframe src=\"" + root +
-                                                              "\"></iframe>"
-                                                              "<iframe src=\"" +
-                                                              root + "frame\"></iframe>"));
+        const QByteArray frame = "<iframe src=\"" + root;
+        m_game.setResponse("/with-frames",
+                           page("Frames", frame + "\"></iframe>" + frame + "frame\"></iframe>"));
         m_game.setResponse("/marker", page("Marker"));
         // Waits for this navigation's own end: a page still loading from before would take the
         // place of this one.
