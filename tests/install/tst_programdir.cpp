@@ -62,30 +62,16 @@ void TstProgramDir::choose_data()
     QTest::addColumn<QString>("override");
     QTest::addColumn<QString>("expected"); // relative to the temporary root, or "DATA"
 
-    QTest::newRow("unpacked folder: beside the executable") << "portable"
-                                                            << ""
-                                                            << "portable";
-    QTest::newRow("installed under a prefix, writable as root") << "usr/bin"
-                                                                << ""
-                                                                << "DATA";
-    QTest::newRow("bin folder of another program's prefix") << "opt/hopwise/bin"
-                                                            << ""
-                                                            << "opt/hopwise/bin";
-    QTest::newRow("override wins over the installed layout") << "usr/bin"
-                                                             << "notes-here"
-                                                             << "notes-here";
-    QTest::newRow("override with trailing slashes") << "portable"
-                                                    << "notes-here//"
-                                                    << "notes-here";
-    QTest::newRow("override that is a file") << "portable"
-                                             << "not-a-folder"
-                                             << "DATA";
-    QTest::newRow("override that does not exist") << "portable"
-                                                  << "gone"
-                                                  << "DATA";
-    QTest::newRow("executable folder that is a file") << "not-a-folder"
-                                                      << ""
-                                                      << "DATA";
+    // clang-format off
+    QTest::newRow("unpacked folder: beside the executable") << "portable" << "" << "portable";
+    QTest::newRow("installed under a prefix, writable as root") << "usr/bin" << "" << "DATA";
+    QTest::newRow("bin folder of another program's prefix") << "opt/hopwise/bin" << "" << "opt/hopwise/bin";
+    QTest::newRow("override wins over the installed layout") << "usr/bin" << "notes-here" << "notes-here";
+    QTest::newRow("override with trailing slashes") << "portable" << "notes-here//" << "notes-here";
+    QTest::newRow("override that is a file") << "portable" << "not-a-folder" << "DATA";
+    QTest::newRow("override that does not exist") << "portable" << "gone" << "DATA";
+    QTest::newRow("executable folder that is a file") << "not-a-folder" << "" << "DATA";
+    // clang-format on
 }
 
 void TstProgramDir::choose()
