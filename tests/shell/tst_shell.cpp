@@ -11,7 +11,6 @@
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
 #include "shell/frmupdate.h"
-#include "shell/sizemodes.h"
 #include "testmain.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"
@@ -90,8 +89,6 @@ private slots:
     void startUp_data();
     void startUp();
     void updateEndsTheRealProgram();
-    void sizeModeClientAreas_data();
-    void sizeModeClientAreas();
     void menusPagesAndSizeModes();
     void loadSteps_data();
     void loadSteps();
@@ -299,23 +296,6 @@ void TstShell::updateEndsTheRealProgram()
     QVERIFY(opened.open(QIODevice::ReadOnly));
     QCOMPARE(opened.readAll().trimmed(),
              "http://" + m_server.authority().toLatin1() + "/~users/hopwise/update.exe");
-}
-
-void TstShell::sizeModeClientAreas_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QSize>("client"); // below the menu bar, twips
-    QTest::newRow("1: the start size") << 1 << QSize(12015, 8415);
-    QTest::newRow("2: world tabs, clock and tools") << 2 << QSize(14655, 11175);
-    QTest::newRow("3: maximised, no size of its own") << 3 << QSize();
-    QTest::newRow("unknown mode") << 0 << QSize();
-}
-
-void TstShell::sizeModeClientAreas()
-{
-    QFETCH(int, mode);
-    QFETCH(QSize, client);
-    QCOMPARE(SizeModes::clientTwips(mode), client);
 }
 
 void TstShell::menusPagesAndSizeModes()
