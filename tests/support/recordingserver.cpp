@@ -38,10 +38,7 @@ void RecordingServer::setResponse(const QByteArray &path, const Response &respon
 
 void RecordingServer::setResponse(const QByteArray &path, const QByteArray &body, int status)
 {
-    Response r;
-    r.body = body;
-    r.status = status;
-    setResponse(path, r);
+    setResponse(path, Response(status, body));
 }
 
 bool RecordingServer::waitForRequests(int count, int timeoutMs)
