@@ -5,6 +5,7 @@
 #include "ircpeer.h"
 #include "recordingserver.h"
 #include "shell/frmmain.h"
+#include "silentwav.h"
 #include "testmain.h"
 
 #include <QAction>
@@ -66,22 +67,6 @@ QStringList openFiles(qint64 pid)
     return files;
 }
 
-// Half a minute of silence: long enough to be still playing when the window closes.
-QByteArray silentWav()
-{
-    const quint32 rate = 8000, bytes = rate * 30;
-    QByteArray wav;
-    QDataStream s(&wav, QIODevice::WriteOnly);
-    s.setByteOrder(QDataStream::LittleEndian);
-    s.writeRawData("RIFF", 4);
-    s << quint32(36 + bytes);
-    s.writeRawData("WAVEfmt ", 8);
-    s << quint32(16) << quint16(1) << quint16(1) << rate << rate << quint16(1) << quint16(8);
-    s.writeRawData("data", 4);
-    s << bytes;
-    return wav + QByteArray(int(bytes), char(0x80));
-}
-
 } // namespace
 
 class TstLifecycle : public QObject
@@ -129,9 +114,10 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
     channel.send("JOIN #Velmora");
     QVERIFY(!channel.waitFor(" 366 ").isEmpty());
 
+    // Half a minute of silence: long enough to be still playing when the window closes.
     QTemporaryDir programDir;
     QFile sound(programDir.filePath(QStringLiteral("open.wav")));
-    QVERIFY(sound.open(QIODevice::WriteOnly) && sound.write(silentWav()) > 0);
+    QVERIFY(sound.open(QIODevice::WriteOnly) && sound.write(silentWav(30000)) > 0);
     sound.close();
 
     QProcess program;

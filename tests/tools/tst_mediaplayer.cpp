@@ -1,3 +1,4 @@
+#include "silentwav.h"
 #include "testmain.h"
 
 #include "controls/dirlistbox.h"
@@ -14,15 +15,9 @@
 
 namespace {
 
-// A silent WAV file: PCM, mono, 8 kHz, 16-bit.
 void writeWav(const QString &path, quint32 milliseconds = 300)
 {
-    const quint32 size = 16 * milliseconds;
-    QByteArray wav = QByteArray("RIFF....WAVEfmt ") +
-                     QByteArray::fromHex("10000000 0100 0100 401f0000 803e0000 0200 1000") +
-                     "data...." + QByteArray(int(size), '\0');
-    qToLittleEndian<quint32>(36 + size, wav.data() + 4);
-    qToLittleEndian<quint32>(size, wav.data() + 40);
+    const QByteArray wav = silentWav(milliseconds);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size());
 }
