@@ -84,12 +84,15 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
     // Where the controls are, read from a main window of our own: same code, fonts and style.
     FrmMain layout;
     layout.layout()->activate();
+    // A menu item that is not there is clicked nowhere, and the test fails at what it awaits.
     const auto menuItem = [&layout](const char *name) {
         QAction *action = layout.findChild<QAction *>(QLatin1String(name));
         return layout.menuBar()->actionGeometry(action).center() + layout.menuBar()->pos();
     };
+    HOPWISE_FIND(TabControl, ssTools, &layout, QStringLiteral("ssTools"));
+    HOPWISE_FIND(QLineEdit, txtIP, &layout, QStringLiteral("txtIP"));
+    HOPWISE_FIND(QPushButton, cmdConnect, &layout, QStringLiteral("cmdConnect"));
     const auto control = [&layout](QWidget *w) { return w->mapTo(&layout, w->rect().center()); };
-    auto *ssTools = layout.findChild<TabControl *>(QStringLiteral("ssTools"));
     const QPoint chatTab =
         ssTools->tabBar()->mapTo(&layout, ssTools->tabBar()->tabRect(3).center());
 
@@ -141,9 +144,9 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
     // The chat joins the channel: "Min/Tools/Max" shows the tools, then the chat page.
     clickAt(main, menuItem("mnuMax"));
     clickAt(main, chatTab);
-    clickAt(main, control(layout.findChild<QLineEdit *>(QStringLiteral("txtIP"))));
+    clickAt(main, control(txtIP));
     xdotool({"key", "ctrl+a", "type", QStringLiteral("127.0.0.1:%1").arg(irc.port)});
-    clickAt(main, control(layout.findChild<QPushButton *>(QStringLiteral("cmdConnect"))));
+    clickAt(main, control(cmdConnect));
     const QByteArray joined = channel.waitFor("JOIN", 15000);
     QVERIFY2(!joined.isEmpty(), "HopWise did not join the channel");
     const QByteArray nick = joined.mid(1, joined.indexOf('!') - 1);

@@ -84,6 +84,7 @@ void TestMediaPlayer::init()
     diFiles = m_page->findChild<DirListBox *>(QStringLiteral("diFiles"));
     flPath = m_page->findChild<FileListBox *>(QStringLiteral("flPath"));
     mmControl = m_page->findChild<MediaControl *>(QStringLiteral("mmControl"));
+    QVERIFY(drvList && diFiles && flPath && mmControl);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page));
 }
@@ -108,7 +109,8 @@ void TestMediaPlayer::listsChain()
     drvList->setDrives({dir("/a"), dir("/gone")});
     drvList->setCurrentIndex(1); // a drive that is not ready
     QCOMPARE(drvList->drive(), dir("/a"));
-    QVERIFY(m_page->findChild<QLabel *>(QStringLiteral("notice"))->isVisible());
+    HOPWISE_FIND(QLabel, notice, m_page, QStringLiteral("notice"));
+    QVERIFY(notice->isVisible());
     for (const char *target : {"/a/none", "/a/short.wav"})
         QVERIFY(!diFiles->setPath(dir(target)) && !flPath->setPath(dir(target)));
     QCOMPARE(paths(), QStringList({dir("/a"), dir("/a")}));
@@ -169,8 +171,8 @@ void TestMediaPlayer::nothingPlaysUntilPlayAndDoubleClickClosesFirst()
     click(flPath, QStringLiteral("long.wav"), true);
     QTRY_COMPARE(mmControl->player()->mediaStatus(), QMediaPlayer::LoadedMedia);
     QVERIFY(!mmControl->isPlaying());
-    QTest::mouseClick(mmControl->findChild<QPushButton *>(QStringLiteral("cmdPlay")),
-                      Qt::LeftButton);
+    HOPWISE_FIND(QPushButton, cmdPlay, mmControl, QStringLiteral("cmdPlay"));
+    QTest::mouseClick(cmdPlay, Qt::LeftButton);
     QTRY_VERIFY(mmControl->isPlaying());
 
     QSignalSpy commands(mmControl, &MediaControl::commandDone);

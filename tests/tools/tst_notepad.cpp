@@ -52,6 +52,8 @@ int typeAndWaitToBeKilled()
     FrmMain window;
     window.show();
     auto *box = window.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
+    if (!box)
+        return 2;
     box->setFocus();
     QTest::keyClicks(box, qEnvironmentVariable("TST_NOTEPAD_TYPE"));
     return QApplication::exec();
@@ -191,7 +193,7 @@ void TestNotepad::notesSurviveTheMainWindow()
     const QString notes = folder + QStringLiteral("/notes.doc");
     auto first = std::make_unique<FrmMain>();
     first->show();
-    auto *box = first->findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
+    HOPWISE_FIND(RichTextBox, box, first, QStringLiteral("rtfNotes"));
     box->setFocus();
     box->setFontWeight(QFont::Bold);
     QTest::keyClicks(box, QStringLiteral("Bank"));
@@ -201,7 +203,7 @@ void TestNotepad::notesSurviveTheMainWindow()
     box->setSelText(QStringLiteral("Café 😀")); // pasted: the keyboard has no such keys here
     const QString typed = box->text();
 
-    auto *mnuQuit = first->findChild<QAction *>(QStringLiteral("mnuQuit"));
+    HOPWISE_FIND(QAction, mnuQuit, first, QStringLiteral("mnuQuit"));
     const auto leave = [&] { quit ? mnuQuit->trigger() : void(first->close()); };
     if (full)
         QVERIFY(full->fill());
@@ -237,6 +239,7 @@ void TestNotepad::notesSurviveTheMainWindow()
     FrmMain second;
     second.show();
     box = second.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
+    QVERIFY(box);
     QCOMPARE(box->text(), typed);
     QTextCursor at(box->document());
     at.setPosition(1);
@@ -297,7 +300,8 @@ void TestNotepad::autosaveSurvivesAKill()
 
     FrmMain restarted;
     restarted.show();
-    QCOMPARE(restarted.findChild<RichTextBox *>(QStringLiteral("rtfNotes"))->text(), typed);
+    HOPWISE_FIND(RichTextBox, box, &restarted, QStringLiteral("rtfNotes"));
+    QCOMPARE(box->text(), typed);
 }
 
 int main(int argc, char *argv[])

@@ -122,7 +122,8 @@ void TestWeb::addressAndTitle()
                                   "<title>First</title><script>setTimeout(function()"
                                   "{document.title='<b>Second</b> & co';},500);</script>",
                                   "text/html", 0, false});
-    auto *txtURL = w->findChild<QLineEdit *>(QStringLiteral("txtURL"));
+    HOPWISE_FIND(QLineEdit, txtURL, w, QStringLiteral("txtURL"));
+    HOPWISE_FIND(QPushButton, cmdGO, w, QStringLiteral("cmdGO"));
     const QString two = QStringLiteral("http://%1/two?q=a%20b").arg(m_server.authority());
     const QString one = QStringLiteral("http://%1/one").arg(m_server.authority());
 
@@ -138,7 +139,7 @@ void TestWeb::addressAndTitle()
     QCOMPARE(QUrl(txtURL->text()), QUrl(two));
 
     txtURL->setText(one);
-    w->findChild<QPushButton *>(QStringLiteral("cmdGO"))->click();
+    cmdGO->click();
     QTRY_COMPARE(w->windowTitle(), QStringLiteral("HopWise Mini Browser - page"));
     QCOMPARE(txtURL->text(), one);
     QCOMPARE(m_navigations, (QStringList{two, one}));
@@ -184,13 +185,16 @@ void TestWeb::openings()
     qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
     QVERIFY(QTest::qWaitForWindowExposed(Forms::showAbout()));
     QVERIFY(thanksText().isEmpty());
-    QTest::mouseClick(Forms::about()->findChild<QPushButton *>("cmdClose"), Qt::LeftButton);
+    HOPWISE_FIND(QPushButton, cmdClose, Forms::about(), QStringLiteral("cmdClose"));
+    HOPWISE_FIND(QPushButton, cmdVelmora, Forms::about(), QStringLiteral("cmdVelmora"));
+    QTest::mouseClick(cmdClose, Qt::LeftButton);
     QVERIFY(!Forms::about()->isVisible());
 
     // Fetched at every opening (the fetch is over by the time the box shows), not while open.
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
     FrmMain main;
-    main.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+    HOPWISE_FIND(QAction, mnuAbout, &main, QStringLiteral("mnuAbout"));
+    mnuAbout->trigger();
     QVERIFY(Forms::about()->isVisible());
     QCOMPARE(thanksText(), CreditsText);
     Forms::showAbout();
@@ -212,7 +216,7 @@ void TestWeb::openings()
         opened << url;
         return true;
     });
-    QTest::mouseClick(Forms::about()->findChild<QPushButton *>("cmdVelmora"), Qt::LeftButton);
+    QTest::mouseClick(cmdVelmora, Qt::LeftButton);
     QCOMPARE(opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
     QVERIFY(Forms::about()->isVisible());
 }
