@@ -28,7 +28,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 const char *const FrmMain::IdleCaption = "HopWise Runescape World Switcher";
