@@ -5,6 +5,8 @@
 #include <QString>
 
 class QNetworkAccessManager;
+class QNetworkReply;
+class QUrl;
 
 // Outcome of one OpenURL call: the whole response body, or why there is none.
 struct FetchResult
@@ -46,6 +48,8 @@ public:
     qint64 maxBodyBytes() const { return m_maxBodyBytes; }
 
 private:
+    QNetworkReply *get(const QUrl &url);
+
     QNetworkAccessManager *m_manager;
     int m_timeoutMs = DefaultTimeoutMs;
     int m_deadlineMs = 0;
