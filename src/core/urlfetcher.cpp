@@ -70,7 +70,7 @@ FetchResult UrlFetcher::OpenURL(const QString &url)
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         connect(reply, &QNetworkReply::downloadProgress, &loop,
                 [&, r = reply.data()](qint64 received, qint64) {
-                    if (received > m_maxBodyBytes && !tooLarge) {
+                    if (received > MaxBodyBytes && !tooLarge) {
                         tooLarge = true;
                         r->abort();
                     }
