@@ -1,20 +1,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
-// One IRC protocol line, parsed, and the rules for building lines that a server accepts.
-// Nothing here touches a socket or a widget, so every function can be fed hostile input directly.
+// The numeric replies the chat acts on, named as in the protocol's documents.
+enum class IrcReply
+{
+    Welcome = 1,             // RPL_WELCOME: registered under the nick in the first parameter
+    NoNicknameGiven = 431,   // ERR_NONICKNAMEGIVEN
+    ErroneousNickname = 432, // ERR_ERRONEUSNICKNAME
+    NicknameInUse = 433,     // ERR_NICKNAMEINUSE
+    NickCollision = 436,     // ERR_NICKCOLLISION
+};
+
+// One IRC protocol line as a server sent it, parsed. Nothing here touches a socket or a widget,
+// so every function can be fed hostile input directly. Lines to send are built by IrcOutgoing.
 class IrcMessage
 {
 public:
-    // Longest line a server accepts, CR LF included.
-    static constexpr int MaxLineBytes = 512;
-    // The same without the line end: what one line's content may take.
-    static constexpr int MaxContentBytes = MaxLineBytes - 2;
-
     QString prefix;     // without the leading ':'
     QString nick;       // prefix part before '!' (or the whole prefix when it names a server)
     QString user;       // between '!' and '@'
@@ -26,6 +30,8 @@ public:
     QString param(int i) const { return params.value(i); }
     // Whether the prefix names a user (nick!user@host) rather than a server.
     bool fromUser() const { return !user.isEmpty() || !host.isEmpty(); }
+    // Whether the line is that numeric reply: its command is exactly those three digits.
+    bool is(IrcReply reply) const;
 
     // Parses one line without its line end (a trailing CR LF is tolerated). Message tags are
     // skipped. CR, LF and NUL never survive into the parsed texts.
@@ -35,27 +41,6 @@ public:
     // byte to a character, so that a line cut inside a character by a relaying server still
     // reads.
     static QString decode(const QByteArray &bytes);
-
-    // The text with every CR, LF and NUL removed: a parameter of an outgoing line.
-    static QString withoutBreaks(const QString &text);
-    // A single middle parameter (nick, channel, target): no breaks, no surrounding blanks, ends at
-    // the first blank, and never begins with ':' (which would turn it into the trailing one).
-    static QString middleParam(const QString &text);
-    // The text's lines, split at CR LF, CR and LF, NULs removed, empty lines left out.
-    static QStringList splitLines(const QString &text);
-
-    // Cuts UTF-8 text into pieces of at most maxBytes bytes, never inside a character (a
-    // character longer than maxBytes is kept whole). maxBytes below 4 counts as 4.
-    static QList<QByteArray> splitUtf8(const QByteArray &utf8, int maxBytes);
-    // Cuts the bytes to at most maxBytes, not inside a UTF-8 character.
-    static QByteArray truncateUtf8(const QByteArray &utf8, int maxBytes);
-
-    // The lines "PRIVMSG <target> :<piece>" (no line end) that carry the text: one or more per
-    // line of the text, each piece short enough that the copy the server relays, with
-    // relayPrefixBytes (":nick!user@host ") in front, still fits into one line. Empty when the
-    // target is empty or too long to leave room for any text.
-    static QList<QByteArray> privmsgLines(const QString &target, const QString &text,
-                                          int relayPrefixBytes);
 
     // Remote text made safe to show as one line of a plain-text log: characters that a text
     // document reads as paragraph, line or frame breaks become blanks, and the other control

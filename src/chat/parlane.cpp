@@ -1,6 +1,7 @@
 #include "chat/parlane.h"
 
 #include "chat/ircmessage.h"
+#include "chat/ircoutgoing.h"
 #include "chat/serveraddress.h"
 
 #include <QPointer>
@@ -94,7 +95,7 @@ void Parlane::Connect()
 
 void Parlane::JoinChannel(const QString &channel)
 {
-    const QString name = IrcMessage::middleParam(channel);
+    const QString name = IrcOutgoing::middleParam(channel);
     if (!name.isEmpty())
         sendLine("JOIN " + name.toUtf8());
 }
@@ -103,20 +104,20 @@ void Parlane::SendMessage(const QString &target, const QString &text)
 {
     if (state() != QAbstractSocket::ConnectedState)
         return;
-    for (const QByteArray &line : IrcMessage::privmsgLines(target, text, relayPrefixBytes()))
+    for (const QByteArray &line : IrcOutgoing::privmsgLines(target, text, relayPrefixBytes()))
         sendLine(line);
 }
 
 void Parlane::SendRaw(const QString &line)
 {
-    const QByteArray bytes = IrcMessage::withoutBreaks(line).toUtf8();
+    const QByteArray bytes = IrcOutgoing::withoutBreaks(line).toUtf8();
     if (!bytes.isEmpty())
         sendLine(bytes);
 }
 
 void Parlane::onSocketConnected()
 {
-    const QString nick = IrcMessage::middleParam(m_nick);
+    const QString nick = IrcOutgoing::middleParam(m_nick);
     if (nick.isEmpty())
         tryAnotherNick(true);
     else
@@ -176,7 +177,7 @@ void Parlane::handleLine(const QByteArray &raw)
     if (command == QLatin1String("PING")) {
         const QByteArray token = m.param(0).toUtf8();
         sendLine(token.isEmpty() ? QByteArray("PONG") : "PONG :" + token);
-    } else if (command == QLatin1String("001")) {
+    } else if (m.is(IrcReply::Welcome)) {
         if (m_registered)
             return;
         m_registered = true;
@@ -186,10 +187,10 @@ void Parlane::handleLine(const QByteArray &raw)
         if (last.startsWith(m_currentNick + QLatin1Char('!')) && last.contains(QLatin1Char('@')))
             m_selfPrefix = last;
         emit Connected();
-    } else if (command == QLatin1String("433") || command == QLatin1String("436")) {
+    } else if (m.is(IrcReply::NicknameInUse) || m.is(IrcReply::NickCollision)) {
         if (!m_registered)
             tryAnotherNick(false);
-    } else if (command == QLatin1String("431") || command == QLatin1String("432")) {
+    } else if (m.is(IrcReply::NoNicknameGiven) || m.is(IrcReply::ErroneousNickname)) {
         if (!m_registered)
             tryAnotherNick(true);
     } else if (command == QLatin1String("NICK")) {
@@ -260,7 +261,7 @@ bool Parlane::sendLine(const QByteArray &line)
 {
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
-    QByteArray out = IrcMessage::truncateUtf8(line, IrcMessage::MaxContentBytes);
+    QByteArray out = IrcOutgoing::truncateUtf8(line, IrcOutgoing::MaxContentBytes);
     out.append("\r\n");
     return m_socket->write(out) == out.size();
 }
@@ -280,7 +281,7 @@ void Parlane::tryAnotherNick(bool chosenIsInvalid)
             m_socket->disconnectFromHost();
         return;
     }
-    const QString chosen = IrcMessage::middleParam(m_nick);
+    const QString chosen = IrcOutgoing::middleParam(m_nick);
     const QString digits = QString::number(QRandomGenerator::global()->bounded(1000, 10000));
     QString next;
     if (chosenIsInvalid || chosen.isEmpty())

@@ -1,6 +1,6 @@
 #include "chat/serveraddress.h"
 
-#include "chat/ircmessage.h"
+#include "chat/ircoutgoing.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ quint16 portOf(const QString &text)
 ServerAddress ServerAddress::parse(const QString &text)
 {
     ServerAddress a;
-    const QString t = IrcMessage::withoutBreaks(text).trimmed();
+    const QString t = IrcOutgoing::withoutBreaks(text).trimmed();
     if (t.startsWith(QLatin1Char('['))) {
         const int close = t.indexOf(QLatin1Char(']'));
         if (close < 0)

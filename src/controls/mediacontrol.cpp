@@ -56,7 +56,6 @@ MediaControl::MediaControl(QWidget *parent)
 
 void MediaControl::setCommand(const QString &command)
 {
-    m_command = command;
     const QString c = command.toLower();
     if (c == QLatin1String("close")) {
         m_player->stop();

@@ -17,7 +17,6 @@ public:
     explicit MediaControl(QWidget *parent = nullptr);
 
     void setCommand(const QString &command);
-    QString command() const { return m_command; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     QString fileName() const { return m_fileName; }
 
@@ -38,7 +37,6 @@ private:
     QPushButton *m_play;
     QPushButton *m_pause;
     QPushButton *m_stop;
-    QString m_command;
     QString m_fileName;
     QString m_openFile;
 };

@@ -54,17 +54,17 @@ QWebEnginePage *WebBrowserPage::createWindow(WebWindowType)
 
 WebBrowser::WebBrowser(QWidget *parent)
     : QWebEngineView(parent)
-    , m_page(new WebBrowserPage(this))
 {
-    setPage(m_page);
+    auto *page = new WebBrowserPage(this);
+    setPage(page);
     // Nothing in HopWise shows a page's icon; don't fetch it.
-    m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     // A new window opens only when the player asked for it with a click: a page that opens
     // windows by itself (on load, from a timer) would flood the desktop's browser.
-    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    connect(m_page, &WebBrowserPage::BeforeNavigate2, this, &WebBrowser::BeforeNavigate2,
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    connect(page, &WebBrowserPage::BeforeNavigate2, this, &WebBrowser::BeforeNavigate2,
             Qt::DirectConnection);
-    connect(m_page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
+    connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
 }
 
 void WebBrowser::Navigate(const QString &url)

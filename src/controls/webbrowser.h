@@ -36,12 +36,7 @@ public:
     QString LocationName() const;
     QString LocationURL() const;
 
-    WebBrowserPage *browserPage() const { return m_page; }
-
 signals:
     void BeforeNavigate2(const QString &url, bool isMainFrame, bool *cancel);
     void TitleChange(const QString &text);
-
-private:
-    WebBrowserPage *m_page;
 };

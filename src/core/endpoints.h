@@ -14,8 +14,7 @@ public:
     // Read anew from the environment on every call, so tests can repoint a running program.
     static Endpoints current();
 
-    QString updateServer() const { return m_updateServer; } // host:port
-    QString updateHost() const;                             // host only
+    QString updateHost() const; // host only
     QString velmoraSite() const { return m_velmoraSite; }
     QString gameDomain() const { return m_gameDomain; }
 
@@ -46,7 +45,7 @@ public:
     static constexpr const char *DefaultGameDomain = "runescape.com";
 
 private:
-    QString m_updateServer;
+    QString m_updateServer; // host:port
     QString m_velmoraSite;
     QString m_gameDomain;
 };

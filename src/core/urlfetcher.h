@@ -5,6 +5,8 @@
 #include <QString>
 
 class QNetworkAccessManager;
+class QNetworkReply;
+class QUrl;
 
 // Outcome of one OpenURL call: the whole response body, or why there is none.
 struct FetchResult
@@ -30,8 +32,9 @@ public:
     // small files HopWise fetches over a slow line, and short enough that a player waiting for a
     // world does not take the program for hung.
     static constexpr int DefaultTimeoutMs = 10000;
-    // The largest file HopWise fetches is the credits document; nothing legitimate comes close.
-    static constexpr qint64 DefaultMaxBodyBytes = 1024 * 1024;
+    // A larger answer is refused rather than read: the largest file HopWise fetches is the
+    // credits document, and nothing legitimate comes close.
+    static constexpr qint64 MaxBodyBytes = 1024 * 1024;
 
     explicit UrlFetcher(QObject *parent = nullptr);
 
@@ -40,14 +43,12 @@ public:
     // Silence longer than the time-out ends a transfer; the deadline ends it however it goes
     // (three time-outs unless set).
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
-    int timeoutMs() const { return m_timeoutMs; }
     void setDeadlineMs(int ms) { m_deadlineMs = ms; }
-    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
-    qint64 maxBodyBytes() const { return m_maxBodyBytes; }
 
 private:
+    QNetworkReply *get(const QUrl &url);
+
     QNetworkAccessManager *m_manager;
     int m_timeoutMs = DefaultTimeoutMs;
     int m_deadlineMs = 0;
-    qint64 m_maxBodyBytes = DefaultMaxBodyBytes;
 };

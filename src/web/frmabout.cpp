@@ -69,8 +69,6 @@ FrmAbout::FrmAbout(QWidget *parent)
 
     iNet = new UrlFetcher(this);
     iNet->setObjectName(QStringLiteral("iNet"));
-    // The credits are a small document; a larger answer is refused rather than read.
-    iNet->setMaxBodyBytes(1024 * 1024);
 
     connect(cmdClose, &QPushButton::clicked, this, &FrmAbout::frmAbout_cmdClose_Click);
     connect(cmdVelmora, &QPushButton::clicked, this, &FrmAbout::frmAbout_cmdVelmora_Click);

@@ -1,5 +1,6 @@
 #include "chat/irclinereader.h"
 #include "chat/ircmessage.h"
+#include "chat/ircoutgoing.h"
 #include "chat/serveraddress.h"
 
 #include <QRandomGenerator>
@@ -45,12 +46,12 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, prefixBytes);
         const QByteArray head = "PRIVMSG " + target.toUtf8() + " :";
-        const QList<QByteArray> lines = IrcMessage::privmsgLines(target, text, prefixBytes);
+        const QList<QByteArray> lines = IrcOutgoing::privmsgLines(target, text, prefixBytes);
         QTEST(int(lines.size()), "lineCount");
         QByteArray carried;
         for (const QByteArray &line : lines) {
             QVERIFY(line.startsWith(head) && QString::fromUtf8(line).toUtf8() == line);
-            QVERIFY(prefixBytes + line.size() + 2 <= IrcMessage::MaxLineBytes);
+            QVERIFY(prefixBytes + line.size() + 2 <= IrcOutgoing::MaxLineBytes);
             carried += line.mid(head.size());
         }
         if (!lines.isEmpty())

@@ -93,6 +93,16 @@ private slots:
         // a dropped connection.
         m_parlane.reset();
         QVERIFY(!m_server->waitFor("QUIT").isEmpty());
+
+        // The same when the program ends with it, and no event loop runs again.
+        QProcess leaver;
+        leaver.start(QStringLiteral(CHAT_LEAVER),
+                     {QStringLiteral("127.0.0.1:%1").arg(m_fake.serverPort())});
+        QVERIFY(welcome());
+        QVERIFY(!m_server->waitFor("QUIT").isEmpty());
+        QTRY_COMPARE(leaver.state(), QProcess::NotRunning);
+        QCOMPARE(leaver.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(leaver.exitCode(), 0);
     }
 
 private:
@@ -108,6 +118,11 @@ private:
     {
         QSignalSpy connected(m_parlane.get(), &Parlane::Connected);
         connectTo(QStringLiteral("127.0.0.1:%1").arg(m_fake.serverPort()), nick);
+        return welcome() && connected.wait();
+    }
+    // Accepts the next client of the scripted server and welcomes it.
+    bool welcome()
+    {
         m_server = IrcPeer::accept(m_fake);
         if (!m_server || m_server->waitFor("USER ").isEmpty())
             return false;
@@ -115,7 +130,7 @@ private:
         if (m_server->waitFor("PONG :early bird").isEmpty())
             return false;
         m_server->send(":irc.test 001 bob :Welcome bob!~bob@127.0.0.1");
-        return connected.wait();
+        return true;
     }
 
     QTcpServer m_fake;

@@ -1,34 +1,86 @@
 #include "recordingserver.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
 
-RecordingServer::RecordingServer(QObject *parent)
+namespace {
+
+// The key and certificate of loopback-tls.pem are for tests only, valid from 2000 to 2126 for
+// 127.0.0.1 and localhost. The key is public: nothing but a test may trust it.
+QByteArray loopbackPem()
+{
+    QFile file(QStringLiteral(LOOPBACK_TLS_PEM));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("RecordingServer: cannot read %s", LOOPBACK_TLS_PEM);
+    return file.readAll();
+}
+
+QSslCertificate loopbackCertificate()
+{
+    return QSslCertificate(loopbackPem(), QSsl::Pem);
+}
+
+} // namespace
+
+RecordingServer::RecordingServer(QObject *parent, Transport transport)
     : QObject(parent)
+    , m_transport(transport)
 {
     m_fallback.status = 404;
     m_fallback.body = "not found";
-    connect(&m_server, &QTcpServer::newConnection, this, &RecordingServer::onNewConnection);
-    if (!m_server.listen(QHostAddress::LocalHost, 0))
+    if (transport == Tls) {
+        auto *server = new QSslServer(this);
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(loopbackCertificate());
+        tls.setPrivateKey(QSslKey(loopbackPem(), QSsl::Ec, QSsl::Pem));
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        server->setSslConfiguration(tls);
+        m_server = server;
+    } else {
+        m_server = new QTcpServer(this);
+    }
+    // A TLS connection is pending only once its handshake is done, which newConnection precedes.
+    connect(m_server, &QTcpServer::pendingConnectionAvailable, this,
+            &RecordingServer::onNewConnection);
+    connect(m_server, &QTcpServer::newConnection, this, &RecordingServer::onNewConnection);
+    if (!m_server->listen(QHostAddress::LocalHost, 0))
         qFatal("RecordingServer: cannot listen on 127.0.0.1");
+}
+
+void RecordingServer::trustLoopbackCertificate()
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.addCaCertificate(loopbackCertificate());
+    QSslConfiguration::setDefaultConfiguration(tls);
 }
 
 RecordingServer::~RecordingServer()
 {
     // A client such as a web view may still hold a connection when the test ends: the server
     // closes it on the way out, and its handlers must not run on a half-destroyed recorder.
-    const auto sockets = m_server.findChildren<QTcpSocket *>();
+    const auto sockets = m_server->findChildren<QTcpSocket *>();
     for (QTcpSocket *socket : sockets)
         socket->disconnect(this);
+    delete m_server;
 }
 
 QString RecordingServer::authority() const
 {
     return QStringLiteral("127.0.0.1:%1").arg(port());
+}
+
+QByteArray RecordingServer::origin() const
+{
+    return (m_transport == Tls ? "https://" : "http://") + authority().toLatin1();
 }
 
 void RecordingServer::setResponse(const QByteArray &path, const Response &response)
@@ -51,7 +103,7 @@ bool RecordingServer::waitForRequests(int count, int timeoutMs)
 
 void RecordingServer::onNewConnection()
 {
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_buffers.remove(socket);

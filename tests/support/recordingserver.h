@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTcpServer>
 
+class QSslConfiguration;
+
 // A small HTTP/1.x server on 127.0.0.1 that records every request exactly as it arrived (request
 // line and Host header) and answers from a table of canned responses keyed by path.
 class RecordingServer : public QObject
@@ -43,12 +45,24 @@ public:
         QByteArray headers; // further header lines, each ending in "\r\n"
     };
 
-    explicit RecordingServer(QObject *parent = nullptr);
+    enum Transport
+    {
+        Plain,
+        Tls
+    };
+    // Tls answers over TLS with the loopback certificate (see trustLoopbackCertificate).
+    explicit RecordingServer(QObject *parent = nullptr, Transport transport = Plain);
     ~RecordingServer() override;
 
-    quint16 port() const { return m_server.serverPort(); }
+    quint16 port() const { return m_server->serverPort(); }
     // "127.0.0.1:<port>"
     QString authority() const;
+    // "http://127.0.0.1:<port>" or "https://127.0.0.1:<port>"
+    QByteArray origin() const;
+
+    // Makes this process, and only it, trust the certificate a Tls server shows: it names
+    // 127.0.0.1 and localhost.
+    static void trustLoopbackCertificate();
 
     // Answers requests whose path (without the query) is `path`.
     void setResponse(const QByteArray &path, const Response &response);
@@ -69,7 +83,8 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket *socket);
 
-    QTcpServer m_server;
+    QTcpServer *m_server;
+    Transport m_transport;
     QHash<QByteArray, Response> m_responses;
     Response m_fallback;
     QList<Request> m_requests;

@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <ctime>
+#include <optional>
+
 class TestScreenshot : public QObject
 {
     Q_OBJECT
@@ -20,6 +23,7 @@ private slots:
     void shotsArePngsOfTheScreenAndNeverOverwrite();
     void menuItemReportsFailureAndGoesOn();
     void nameReadsTheClockOnce();
+    void nameIsTheLocalTimeInAnyZone();
     void fullDiskLeavesNoPicture();
 
 private:
@@ -114,6 +118,27 @@ void TestScreenshot::nameReadsTheClockOnce()
     QCOMPARE(reads, 1);
     QCOMPARE(QFileInfo(shot.path).fileName(),
              screenshotFileName(lastSecond.date(), lastSecond.time(), QLocale()));
+}
+
+void TestScreenshot::nameIsTheLocalTimeInAnyZone()
+{
+    // The tests run in UTC, where any clock would do. This zone is not a whole hour away, so a
+    // shot named by another clock is off in its minutes too; a POSIX rule needs no zone files.
+    const std::optional<QByteArray> saved =
+        qEnvironmentVariableIsSet("TZ") ? std::optional(qgetenv("TZ")) : std::nullopt;
+    qputenv("TZ", "NPT-5:45");
+    tzset();
+    QTemporaryDir dir;
+    const QDateTime before = QDateTime::currentDateTime();
+    const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, dir.path());
+    const QDateTime after = QDateTime::currentDateTime();
+    QStringList names; // of every second the shot may have been taken in
+    for (QDateTime t = before; t <= after.addSecs(1); t = t.addSecs(1))
+        names << screenshotFileName(t.date(), t.time(), QLocale());
+    saved ? qputenv("TZ", *saved) : qunsetenv("TZ");
+    tzset();
+    QVERIFY2(shot.ok(), qPrintable(shot.error));
+    QVERIFY2(names.contains(QFileInfo(shot.path).fileName()), qPrintable(shot.path));
 }
 
 void TestScreenshot::fullDiskLeavesNoPicture()

@@ -260,21 +260,35 @@ void TestWeb::untrustedCredits()
 void TestWeb::newWindowsGoToTheDesktop_data()
 {
     QTest::addColumn<QString>("view");
-    QTest::newRow("game view") << "wbClient";
-    QTest::newRow("mini browser") << "wbMinibrowser";
+    QTest::addColumn<QString>("elsewhere"); // an address no new window may take to the desktop
+    QTest::newRow("game view, file") << "wbClient"
+                                     << "file:///etc/passwd";
+    QTest::newRow("game view, mail") << "wbClient"
+                                     << "mailto:mira@example.com";
+    QTest::newRow("game view, irc") << "wbClient"
+                                    << "irc://irc.example.com/hopwise";
+    QTest::newRow("mini browser, ftp") << "wbMinibrowser"
+                                       << "ftp://ftp.example.com/";
+    QTest::newRow("mini browser, steam") << "wbMinibrowser"
+                                         << "steam://run/1343400";
+    // The engine hands a new window only the data addresses it would download.
+    QTest::newRow("mini browser, data") << "wbMinibrowser"
+                                        << "data:application/octet-stream;base64,TVo=";
 }
 
 void TestWeb::newWindowsGoToTheDesktop()
 {
     QFETCH(QString, view);
-    // Three bands, clicked from the bottom up: a new window for a file, one by script, one by a
-    // link's target. The window the page asks for as it loads, with no click, never opens.
+    QFETCH(QString, elsewhere);
+    // Three bands, clicked from the bottom up: a new window for an address that is not on the
+    // web, one by script, one by a link's target. The window the page asks for as it loads,
+    // with no click, never opens.
     const QByteArray page =
         "<html><body style='margin:0' onload=\"window.open('/by-onload')\">"
         "<a href='/by-link' target='_blank' style='display:block;height:100px'>"
         "link</a><div onclick=\"window.open('/by-script')\" style='height:100px'>"
-        "script</div><div onclick=\"window.open('file:///etc/passwd')\" "
-        "style='height:100px'>file</div></body></html>";
+        "script</div><div onclick=\"window.open('" +
+        elsewhere.toUtf8() + "')\" style='height:100px'>elsewhere</div></body></html>";
     m_server.setResponse("/opener", {200, page, "text/html", 0, false});
     QList<QUrl> opened;
     Desktop::setOpenUrlHandlerForTesting([&opened](const QUrl &url) {
