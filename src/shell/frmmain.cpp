@@ -181,10 +181,12 @@ void FrmMain::buildClock(QWidget *client)
         Design::create<QPushButton>(client, "cmdPause", QStringLiteral("P"), 13080, 600, 255, 255);
     cmdPause->setStyleSheet(grey);
     cmdPause->setToolTip(tr("Pause or resume the clock"));
+    cmdPause->setAccessibleDescription(cmdPause->toolTip());
     cmdReset =
         Design::create<QPushButton>(client, "cmdReset", QStringLiteral("R"), 13320, 600, 255, 255);
     cmdReset->setStyleSheet(grey);
-    cmdReset->setToolTip(tr("Reset the clock"));
+    cmdReset->setToolTip(tr("Reset the clock to zero"));
+    cmdReset->setAccessibleDescription(cmdReset->toolTip());
     connect(cmdPause, &QPushButton::clicked, this, &FrmMain::frmMain_cmdPause_Click);
     connect(cmdReset, &QPushButton::clicked, this, &FrmMain::frmMain_cmdReset_Click);
 
