@@ -2,6 +2,7 @@
 
 #include "chat/chatpage.h"
 #include "controls/design.h"
+#include "controls/keyboardreach.h"
 #include "controls/mediacontrol.h"
 #include "controls/notice.h"
 #include "controls/tabcontrol.h"
@@ -76,6 +77,8 @@ FrmMain::FrmMain(QWidget *parent)
     // The keyboard goes round as the eye does: game view, worlds, clock, "Close World", then
     // the tools below.
     setTabOrder(cmdReset, cmdClose);
+    // What a size mode leaves out of sight is out of the keyboard's reach too.
+    KeyboardReach::follow(client, wbClient);
 
     picSC = new QLabel(client);
     picSC->setObjectName(QStringLiteral("picSC"));

@@ -615,21 +615,32 @@ QString press(const char *name)
 void TstShell::keyboardReachesEveryControl()
 {
     FrmMain *w = Forms::showMain();
-    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
-    mnuMax->trigger(); // everything on screen
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->activateWindow();
     QTRY_VERIFY(w->isActiveWindow());
+    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
     HOPWISE_FIND(WebBrowser, wbClient, w, QStringLiteral("wbClient"));
+    HOPWISE_FIND(TabControl, ssTools, w, QStringLiteral("ssTools"));
     QSignalSpy loaded(wbClient, &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
-    wbClient->setFocus();
-    QTRY_COMPARE(controlName(QApplication::focusWidget()), QStringLiteral("wbClient"));
+    // Tab leaves the game view, goes round every control it reaches once and back into the view.
+    const auto chain = [wbClient] {
+        wbClient->setFocus();
+        QStringList order;
+        if (!QTest::qWaitFor([] { return controlName(QApplication::focusWidget()) == "wbClient"; }))
+            return order;
+        for (int i = 0; i < 200 && (order.isEmpty() || order.last() != "wbClient"); ++i)
+            order << press("Tab");
+        return order;
+    };
+    // Mode 1 shows the game view alone: the keyboard reaches nothing else, either way round.
+    const QStringList gameViewAlone{"wbClient"};
+    QCOMPARE(chain(), gameViewAlone);
+    QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
 
-    // Tab leaves the game view, goes round every control once and comes back into the view.
-    QStringList order;
-    for (int i = 0; i < 200 && (order.isEmpty() || order.last() != QLatin1String("wbClient")); ++i)
-        order << press("Tab");
+    mnuMax->trigger();
+    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(14655, 11175));
+    const QStringList order = chain();
     QVERIFY2(order.last() == QLatin1String("wbClient"), qPrintable(order.join(' ')));
     const auto at = [&order](const QString &name) { return order.indexOf(name); };
     const int firstWorld = order.indexOf(QRegularExpression(QStringLiteral("cmdWorld_[0-9]+")));
@@ -637,10 +648,13 @@ void TstShell::keyboardReachesEveryControl()
     QVERIFY2(at("cmdPause") > firstWorld && at("cmdReset") > at("cmdPause") &&
                  at("cmdClose") > at("cmdReset") && at("cboUsername") > at("cmdClose"),
              qPrintable(order.join(' ')));
-
     // Shift+Tab goes back out of the game view, into the tools page shown.
     QCOMPARE(press("shift+Tab"), QStringLiteral("cmdRealHS"));
     QCOMPARE(press("shift+Tab"), QStringLiteral("cmdView"));
+
+    mnuMax->trigger();
+    QTRY_VERIFY(w->isMaximized());
+    QCOMPARE(chain(), order);
 
     // The pages of both tab controls turn with the arrow keys on their tab strip.
     for (const char *name : {"ssWorlds", "ssTools"}) {
@@ -654,6 +668,19 @@ void TstShell::keyboardReachesEveryControl()
         QWidget *next = QApplication::focusWidget();
         QVERIFY2(tabs->page(before + 1)->isAncestorOf(next), qPrintable(controlName(next)));
     }
+
+    // The focus on a control that goes out of sight comes back to the game view: what is typed
+    // next goes nowhere unseen.
+    ssTools->setCurrentIndex(2);
+    HOPWISE_FIND(QWidget, rtfNotes, w, QStringLiteral("rtfNotes"));
+    rtfNotes->setFocus();
+    QTRY_VERIFY(rtfNotes->hasFocus());
+    mnuMax->trigger();
+    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(12015, 8415));
+    QTRY_COMPARE(controlName(QApplication::focusWidget()), QStringLiteral("wbClient"));
+    QCOMPARE(chain(), gameViewAlone);
+    QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
+    QCOMPARE(ssTools->currentIndex(), 2);
 }
 
 HOPWISE_TEST_MAIN(TstShell)
