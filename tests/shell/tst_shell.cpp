@@ -1,6 +1,7 @@
 // Start-up (version check, splash, update prompt) and the main window it leads to.
 
 #include "controls/mediacontrol.h"
+#include "controls/notice.h"
 #include "controls/tabcontrol.h"
 #include "controls/twips.h"
 #include "controls/webbrowser.h"
@@ -19,6 +20,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +31,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -99,6 +102,7 @@ private slots:
     void valuesReadAsShown();
     void everyWindowReadsAsShown();
     void keyboardReachesEveryControl();
+    void noticesShowInsideTheWindow();
 
 private:
     RecordingServer m_server;
@@ -681,6 +685,37 @@ void TstShell::keyboardReachesEveryControl()
     QCOMPARE(chain(), gameViewAlone);
     QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
     QCOMPARE(ssTools->currentIndex(), 2);
+}
+
+void TstShell::noticesShowInsideTheWindow()
+{
+    // A folder where the notes file should be: the notes cannot be read, and the Notepad says so
+    // at load, its box below mode 1's edge.
+    const QString notes = m_programDir.filePath(QStringLiteral("notes.doc"));
+    QVERIFY(QDir().mkdir(notes));
+    const auto removeNotes = qScopeGuard([&notes] { QDir(notes).removeRecursively(); });
+    FrmMain *w = Forms::showMain();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    HOPWISE_FIND(QLabel, notice, w, QStringLiteral("notice"));
+    QVERIFY2(notice->text().startsWith("Your notes file"), qPrintable(notice->text()));
+    const auto inside = [w, notice] {
+        return QRect(w->mapToGlobal(QPoint()), w->size())
+            .contains(QRect(notice->mapToGlobal(QPoint()), notice->size()));
+    };
+    // The window manager may move the window after it is shown: the notice goes along.
+    QTRY_VERIFY(w->frameGeometry() != w->geometry() ||
+                !qEnvironmentVariableIsSet("HOPWISE_TEST_EXPECT_WM"));
+    QTRY_VERIFY(notice->isVisible() && inside());
+
+    // Told while the window is minimised, a notice waits for the window to come back.
+    notice->hide();
+    HOPWISE_FIND(QWidget, rtfNotes, w, QStringLiteral("rtfNotes"));
+    w->showMinimized();
+    QTRY_VERIFY(w->isMinimized());
+    Notice::show(rtfNotes, QStringLiteral("Your notes were not saved: the disk is full."));
+    QVERIFY(!notice->isVisible());
+    w->showNormal();
+    QTRY_VERIFY(notice->isVisible() && inside());
 }
 
 HOPWISE_TEST_MAIN(TstShell)
