@@ -676,6 +676,10 @@ void TstShell::keyboardReachesEveryControl()
     // The focus on a control that goes out of sight comes back to the game view: what is typed
     // next goes nowhere unseen.
     ssTools->setCurrentIndex(2);
+    // A mnemonic, as a caption may one day have, reaches only a button in sight.
+    HOPWISE_FIND(QPushButton, cmdClose, w, QStringLiteral("cmdClose"));
+    cmdClose->setText(QStringLiteral("&Close World"));
+    QSignalSpy pressed(cmdClose, &QPushButton::pressed);
     HOPWISE_FIND(QWidget, rtfNotes, w, QStringLiteral("rtfNotes"));
     rtfNotes->setFocus();
     QTRY_VERIFY(rtfNotes->hasFocus());
@@ -685,6 +689,12 @@ void TstShell::keyboardReachesEveryControl()
     QCOMPARE(chain(), gameViewAlone);
     QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
     QCOMPARE(ssTools->currentIndex(), 2);
+    QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(pressed.count(), 0);
+    mnuMax->trigger();
+    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(14655, 11175));
+    QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(pressed.count(), 1);
 }
 
 void TstShell::noticesShowInsideTheWindow()
