@@ -702,6 +702,7 @@ void TstShell::noticesShowInsideTheWindow()
     // A folder where the notes file should be: the notes cannot be read, and the Notepad says so
     // at load, its box below mode 1's edge.
     const QString notes = m_programDir.filePath(QStringLiteral("notes.doc"));
+    QFile::remove(notes);
     QVERIFY(QDir().mkdir(notes));
     const auto removeNotes = qScopeGuard([&notes] { QDir(notes).removeRecursively(); });
     FrmMain *w = Forms::showMain();
