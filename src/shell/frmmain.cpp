@@ -2,6 +2,7 @@
 
 #include "chat/chatpage.h"
 #include "controls/design.h"
+#include "controls/keyboardreach.h"
 #include "controls/mediacontrol.h"
 #include "controls/notice.h"
 #include "controls/tabcontrol.h"
@@ -76,6 +77,8 @@ FrmMain::FrmMain(QWidget *parent)
     // The keyboard goes round as the eye does: game view, worlds, clock, "Close World", then
     // the tools below.
     setTabOrder(cmdReset, cmdClose);
+    // What a size mode leaves out of sight is out of the keyboard's reach too.
+    KeyboardReach::follow(client, wbClient);
 
     picSC = new QLabel(client);
     picSC->setObjectName(QStringLiteral("picSC"));
@@ -181,10 +184,12 @@ void FrmMain::buildClock(QWidget *client)
         Design::create<QPushButton>(client, "cmdPause", QStringLiteral("P"), 13080, 600, 255, 255);
     cmdPause->setStyleSheet(grey);
     cmdPause->setToolTip(tr("Pause or resume the clock"));
+    cmdPause->setAccessibleDescription(cmdPause->toolTip());
     cmdReset =
         Design::create<QPushButton>(client, "cmdReset", QStringLiteral("R"), 13320, 600, 255, 255);
     cmdReset->setStyleSheet(grey);
-    cmdReset->setToolTip(tr("Reset the clock"));
+    cmdReset->setToolTip(tr("Reset the clock to zero"));
+    cmdReset->setAccessibleDescription(cmdReset->toolTip());
     connect(cmdPause, &QPushButton::clicked, this, &FrmMain::frmMain_cmdPause_Click);
     connect(cmdReset, &QPushButton::clicked, this, &FrmMain::frmMain_cmdReset_Click);
 

@@ -71,7 +71,9 @@ StatLookupPage::StatLookupPage(QWidget *parent)
     cboUsername->setInsertPolicy(QComboBox::NoInsert);
     cboUsername->setCompleter(nullptr);
     cboUsername->setEditText(QStringLiteral("Username Here"));
+    // On Linux a combo box reads as its text; the field typed into is what says what it is for.
     cboUsername->setAccessibleName(tr("Player name"));
+    cboUsername->lineEdit()->setAccessibleName(tr("Player name"));
     Twips::place(cboUsername, 120, 840, 2055, 315);
     cboUsername->lineEdit()->installEventFilter(this);
 

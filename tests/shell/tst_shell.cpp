@@ -1,6 +1,7 @@
 // Start-up (version check, splash, update prompt) and the main window it leads to.
 
 #include "controls/mediacontrol.h"
+#include "controls/notice.h"
 #include "controls/tabcontrol.h"
 #include "controls/twips.h"
 #include "controls/webbrowser.h"
@@ -19,6 +20,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,11 +31,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTimer>
+#include <QWebEngineView>
 
 namespace {
 
@@ -95,7 +100,9 @@ private slots:
     void endingLeavesWindows_data();
     void endingLeavesWindows();
     void valuesReadAsShown();
+    void everyWindowReadsAsShown();
     void keyboardReachesEveryControl();
+    void noticesShowInsideTheWindow();
 
 private:
     RecordingServer m_server;
@@ -461,16 +468,19 @@ void TstShell::valuesReadAsShown()
     };
     for (int tick = 0; tick < 3725; ++tick)
         w.frmMain_tmrWorld_Timer();
-    const QStringList clock{"lblDays", "lblHours", "lblMinutes", "lblSeconds"};
+    const QStringList clock{"lblDays",    "lblHours", "lblMinutes",
+                            "lblSeconds", "cmdPause", "cmdReset"};
     QStringList names, descriptions;
     for (const QString &name : clock) {
-        HOPWISE_FIND(QLabel, label, &w, name);
-        names << read(label, QAccessible::Name);
-        descriptions << read(label, QAccessible::Description);
+        HOPWISE_FIND(QWidget, control, &w, name);
+        names << read(control, QAccessible::Name);
+        descriptions << read(control, QAccessible::Description);
     }
-    QCOMPARE(names, (QStringList{"0", "1", "2", "5"}));
-    QCOMPARE(descriptions, (QStringList{"Days in world", "Hours in world", "Minutes in world",
-                                        "Seconds in world"}));
+    // The clock's buttons keep their one-letter captions; what they do is the description.
+    QCOMPARE(names, (QStringList{"0", "1", "2", "5", "P", "R"}));
+    QCOMPARE(descriptions,
+             (QStringList{"Days in world", "Hours in world", "Minutes in world", "Seconds in world",
+                          "Pause or resume the clock", "Reset the clock to zero"}));
 
     // Levels and the combat level read as the numbers shown; the caption beside each names it.
     for (QLabel *label : w.findChildren<QLabel *>()) {
@@ -486,16 +496,91 @@ void TstShell::valuesReadAsShown()
         QVERIFY2(!what.isEmpty() && what != QLatin1String("99"), qPrintable(label->objectName()));
     }
 
-    // Every button and box has a name of its own.
-    QStringList nameless;
-    for (QWidget *c : w.findChildren<QWidget *>()) {
-        if ((qobject_cast<QAbstractButton *>(c) || qobject_cast<QComboBox *>(c) ||
-             qobject_cast<QLineEdit *>(c)) &&
-            read(c, QAccessible::Name).trimmed().isEmpty() &&
-            !qobject_cast<QComboBox *>(c->parent()) && !c->objectName().startsWith("qt_"))
-            nameless << c->objectName() + QLatin1Char('/') + c->metaObject()->className();
+    // The player-name box reads as what it is for, with what was typed as its value.
+    HOPWISE_FIND(QComboBox, cboUsername, &w, QStringLiteral("cboUsername"));
+    cboUsername->setEditText(QStringLiteral("Zezima"));
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(cboUsername);
+    QStringList field;
+    for (int i = 0; i < box->childCount(); ++i)
+        if (box->child(i)->role() == QAccessible::EditableText)
+            field << box->child(i)->text(QAccessible::Name)
+                  << box->child(i)->text(QAccessible::Value);
+    QCOMPARE(field, (QStringList{"Player name", "Zezima"}));
+}
+
+namespace {
+
+// What a screen reader meets on a window: each control a person can operate without a name, and
+// each label whose name is not the text it shows.
+void walk(QAccessibleInterface *node, const QString &path, QStringList &faults)
+{
+    auto *widget = qobject_cast<QWidget *>(node->object());
+    // A closed menu is still there to be walked; a hidden page or popup is not. The game view's
+    // page is the web's, not ours.
+    if ((widget && !widget->isVisible() && !qobject_cast<QMenu *>(widget)) ||
+        qobject_cast<QWebEngineView *>(widget))
+        return;
+    const QString name = node->text(QAccessible::Name);
+    const QString here = path + QLatin1Char('/') +
+                         (node->object() && !node->object()->objectName().isEmpty()
+                              ? node->object()->objectName()
+                              : QString::number(int(node->role()), 16) + QLatin1Char(':') + name);
+    switch (node->role()) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::List:
+    case QAccessible::Tree:
+    case QAccessible::Table:
+    case QAccessible::PageTab:
+    case QAccessible::MenuItem:
+    case QAccessible::Slider:
+    case QAccessible::SpinBox:
+        if (name.trimmed().isEmpty())
+            faults << here + QStringLiteral(" has no name");
+        break;
+    case QAccessible::StaticText:
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            QTextDocument shown;
+            shown.setHtml(label->text());
+            const bool rich =
+                label->textFormat() == Qt::RichText ||
+                (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+            if (name != (rich ? shown.toPlainText() : label->text()))
+                faults << here + QStringLiteral(" reads \"%1\"").arg(name);
+        }
+        break;
+    default:
+        break;
     }
-    QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
+    for (int i = 0; i < node->childCount(); ++i)
+        if (QAccessibleInterface *child = node->child(i))
+            walk(child, here, faults);
+}
+
+} // namespace
+
+void TstShell::everyWindowReadsAsShown()
+{
+    FrmMain *w = Forms::showMain();
+    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
+    mnuMax->trigger(); // everything on screen
+    FrmUpdate prompt;
+    const QList<QWidget *> others{Forms::showBrowser(), Forms::showAbout(), &prompt};
+    prompt.show();
+    QStringList faults;
+    for (TabControl *tabs : w->findChildren<TabControl *>()) {
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            walk(QAccessible::queryAccessibleInterface(w), QString(), faults);
+        }
+    }
+    for (QWidget *window : others)
+        walk(QAccessible::queryAccessibleInterface(window), QString(), faults);
+    faults.removeDuplicates();
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 namespace {
@@ -534,21 +619,32 @@ QString press(const char *name)
 void TstShell::keyboardReachesEveryControl()
 {
     FrmMain *w = Forms::showMain();
-    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
-    mnuMax->trigger(); // everything on screen
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->activateWindow();
     QTRY_VERIFY(w->isActiveWindow());
+    HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
     HOPWISE_FIND(WebBrowser, wbClient, w, QStringLiteral("wbClient"));
+    HOPWISE_FIND(TabControl, ssTools, w, QStringLiteral("ssTools"));
     QSignalSpy loaded(wbClient, &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
-    wbClient->setFocus();
-    QTRY_COMPARE(controlName(QApplication::focusWidget()), QStringLiteral("wbClient"));
+    // Tab leaves the game view, goes round every control it reaches once and back into the view.
+    const auto chain = [wbClient] {
+        wbClient->setFocus();
+        QStringList order;
+        if (!QTest::qWaitFor([] { return controlName(QApplication::focusWidget()) == "wbClient"; }))
+            return order;
+        for (int i = 0; i < 200 && (order.isEmpty() || order.last() != "wbClient"); ++i)
+            order << press("Tab");
+        return order;
+    };
+    // Mode 1 shows the game view alone: the keyboard reaches nothing else, either way round.
+    const QStringList gameViewAlone{"wbClient"};
+    QCOMPARE(chain(), gameViewAlone);
+    QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
 
-    // Tab leaves the game view, goes round every control once and comes back into the view.
-    QStringList order;
-    for (int i = 0; i < 200 && (order.isEmpty() || order.last() != QLatin1String("wbClient")); ++i)
-        order << press("Tab");
+    mnuMax->trigger();
+    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(14655, 11175));
+    const QStringList order = chain();
     QVERIFY2(order.last() == QLatin1String("wbClient"), qPrintable(order.join(' ')));
     const auto at = [&order](const QString &name) { return order.indexOf(name); };
     const int firstWorld = order.indexOf(QRegularExpression(QStringLiteral("cmdWorld_[0-9]+")));
@@ -556,10 +652,13 @@ void TstShell::keyboardReachesEveryControl()
     QVERIFY2(at("cmdPause") > firstWorld && at("cmdReset") > at("cmdPause") &&
                  at("cmdClose") > at("cmdReset") && at("cboUsername") > at("cmdClose"),
              qPrintable(order.join(' ')));
-
     // Shift+Tab goes back out of the game view, into the tools page shown.
     QCOMPARE(press("shift+Tab"), QStringLiteral("cmdRealHS"));
     QCOMPARE(press("shift+Tab"), QStringLiteral("cmdView"));
+
+    mnuMax->trigger();
+    QTRY_VERIFY(w->isMaximized());
+    QCOMPARE(chain(), order);
 
     // The pages of both tab controls turn with the arrow keys on their tab strip.
     for (const char *name : {"ssWorlds", "ssTools"}) {
@@ -573,6 +672,61 @@ void TstShell::keyboardReachesEveryControl()
         QWidget *next = QApplication::focusWidget();
         QVERIFY2(tabs->page(before + 1)->isAncestorOf(next), qPrintable(controlName(next)));
     }
+
+    // The focus on a control that goes out of sight comes back to the game view: what is typed
+    // next goes nowhere unseen.
+    ssTools->setCurrentIndex(2);
+    // A mnemonic, as a caption may one day have, reaches only a button in sight.
+    HOPWISE_FIND(QPushButton, cmdClose, w, QStringLiteral("cmdClose"));
+    cmdClose->setText(QStringLiteral("&Close World"));
+    QSignalSpy pressed(cmdClose, &QPushButton::pressed);
+    HOPWISE_FIND(QWidget, rtfNotes, w, QStringLiteral("rtfNotes"));
+    rtfNotes->setFocus();
+    QTRY_VERIFY(rtfNotes->hasFocus());
+    mnuMax->trigger();
+    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(12015, 8415));
+    QTRY_COMPARE(controlName(QApplication::focusWidget()), QStringLiteral("wbClient"));
+    QCOMPARE(chain(), gameViewAlone);
+    QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
+    QCOMPARE(ssTools->currentIndex(), 2);
+    QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(pressed.count(), 0);
+    mnuMax->trigger();
+    QTRY_COMPARE(w->centralWidget()->size(), Twips::size(14655, 11175));
+    QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(pressed.count(), 1);
+}
+
+void TstShell::noticesShowInsideTheWindow()
+{
+    // A folder where the notes file should be: the notes cannot be read, and the Notepad says so
+    // at load, its box below mode 1's edge.
+    const QString notes = m_programDir.filePath(QStringLiteral("notes.doc"));
+    QFile::remove(notes);
+    QVERIFY(QDir().mkdir(notes));
+    const auto removeNotes = qScopeGuard([&notes] { QDir(notes).removeRecursively(); });
+    FrmMain *w = Forms::showMain();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    HOPWISE_FIND(QLabel, notice, w, QStringLiteral("notice"));
+    QVERIFY2(notice->text().startsWith("Your notes file"), qPrintable(notice->text()));
+    const auto inside = [w, notice] {
+        return QRect(w->mapToGlobal(QPoint()), w->size())
+            .contains(QRect(notice->mapToGlobal(QPoint()), notice->size()));
+    };
+    // The window manager may move the window after it is shown: the notice goes along.
+    QTRY_VERIFY(w->frameGeometry() != w->geometry() ||
+                !qEnvironmentVariableIsSet("HOPWISE_TEST_EXPECT_WM"));
+    QTRY_VERIFY(notice->isVisible() && inside());
+
+    // Told while the window is minimised, a notice waits for the window to come back.
+    notice->hide();
+    HOPWISE_FIND(QWidget, rtfNotes, w, QStringLiteral("rtfNotes"));
+    w->showMinimized();
+    QTRY_VERIFY(w->isMinimized());
+    Notice::show(rtfNotes, QStringLiteral("Your notes were not saved: the disk is full."));
+    QVERIFY(!notice->isVisible());
+    w->showNormal();
+    QTRY_VERIFY(notice->isVisible() && inside());
 }
 
 HOPWISE_TEST_MAIN(TstShell)
