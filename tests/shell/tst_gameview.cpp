@@ -4,11 +4,17 @@
 #include "testmain.h"
 #include "worlds/worldcatalogue.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
+
+#include <csignal>
 
 namespace {
 
@@ -71,6 +77,30 @@ class TestGameView : public QObject
         return pause->text() +
                (timer->isActive() ? QStringLiteral(" running ") : QStringLiteral(" stopped ")) +
                shown.join(QLatin1Char(':'));
+    }
+    // Stops this process's web page processes but `keep`: what is sent to them then waits,
+    // as it would behind a busy machine, until they are continued.
+    static QList<qint64> stopRenderers(qint64 keep)
+    {
+        const auto parentOf = [](const QString &pid) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly))
+                return qint64(-1);
+            const QByteArray line = stat.readLine();
+            return line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
+        };
+        QList<qint64> zygotes, pids;
+        const QStringList all = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+        for (const QString &pid : all) {
+            if (parentOf(pid) == QCoreApplication::applicationPid())
+                zygotes << pid.toLongLong();
+        }
+        for (const QString &pid : all) {
+            if (zygotes.contains(parentOf(pid)) && pid.toLongLong() != keep &&
+                ::kill(pid_t(pid.toLongLong()), SIGSTOP) == 0)
+                pids << pid.toLongLong();
+        }
+        return pids;
     }
     QString gameHost(const QString &label) const
     {
@@ -255,6 +285,43 @@ private slots:
         QCOMPARE(click(QStringLiteral("cmdWorld_4")), QStringLiteral("P running 0:0:0:0"));
         // Its navigation must not run on into the next test's.
         QVERIFY(waitForGamePage(labelOf(4)));
+    }
+
+    // The home page's answer has been read in full and its page is on its way into the view
+    // when a world is chosen: the world must still be what the view ends on.
+    void theLastClickWinsOverAnEarlierPageStillArriving()
+    {
+        auto *view = find<WebBrowser>(QStringLiteral("wbClient"));
+        QVERIFY(view);
+        click(QStringLiteral("cmdWorld_3"));
+        QVERIFY(waitForGamePage(labelOf(3)));
+        const QByteArray home = "/~users/hopwise/index.php";
+        RecordingServer::Response held = page("Home");
+        held.held = true;
+        m_update.setResponse(home, held);
+        QList<qint64> stopped;
+        const auto restore = qScopeGuard([&] {
+            for (qint64 pid : std::as_const(stopped))
+                ::kill(pid_t(pid), SIGCONT);
+            m_update.setResponse(home, page("Home"));
+        });
+        click(QStringLiteral("cmdClose"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_update.heldCount(home), 1, 30000);
+        // With the page processes held, the home page cannot be shown before the world is
+        // chosen; the selection's slow fetch gives the engine time to take the answer in.
+        stopped = stopRenderers(view->page()->renderProcessPid());
+        QSignalSpy sent(&m_update, &RecordingServer::answerSent);
+        QCOMPARE(m_update.release(home), 1);
+        QVERIFY(sent.count() || sent.wait(30000));
+        m_update.setResponse("/~users/Hopwise/pcworld.qvx",
+                             {200, "pest3", "text/plain", 300, false});
+        click(QStringLiteral("cmdWorld_4"));
+        for (qint64 pid : std::as_const(stopped))
+            ::kill(pid_t(pid), SIGCONT);
+        stopped.clear();
+        QVERIFY(waitForGamePage(labelOf(4)));
+        QCOMPARE(m_window->windowTitle(),
+                 QStringLiteral("HopWise Runescape World Switcher - World 4 - Non-Members"));
     }
 
     void guardCancelsOnlyTheExactPublisherRoot_data()

@@ -1,10 +1,12 @@
 #include "recordingserver.h"
 
 #include <QDeadlineTimer>
+#include <QPointer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 RecordingServer::RecordingServer(QObject *parent)
@@ -47,6 +49,27 @@ bool RecordingServer::waitForRequests(int count, int timeoutMs)
     while (m_requests.size() < count && !deadline.hasExpired())
         QTest::qWait(5);
     return m_requests.size() >= count;
+}
+
+int RecordingServer::release(const QByteArray &path)
+{
+    int sent = 0;
+    for (int i = 0; i < m_held.size();) {
+        if (m_held[i].first != path) {
+            ++i;
+            continue;
+        }
+        const std::function<void()> send = m_held.takeAt(i).second;
+        send();
+        ++sent;
+    }
+    return sent;
+}
+
+int RecordingServer::heldCount(const QByteArray &path) const
+{
+    return int(std::count_if(m_held.cbegin(), m_held.cend(),
+                             [&path](const auto &held) { return held.first == path; }));
 }
 
 void RecordingServer::onNewConnection()
@@ -110,7 +133,16 @@ void RecordingServer::onReadyRead(QTcpSocket *socket)
                          });
         drip->start(response.trickleMs);
     };
-    if (response.delayMs > 0)
+    if (response.held)
+        m_held.append({request.path(),
+                       [this, socket = QPointer<QTcpSocket>(socket), send, path = request.path()] {
+                           if (!socket)
+                               return;
+                           connect(socket, &QTcpSocket::disconnected, this,
+                                   [this, path] { emit answerSent(path); });
+                           send();
+                       }});
+    else if (response.delayMs > 0)
         QTimer::singleShot(response.delayMs, socket, send);
     else
         send();
