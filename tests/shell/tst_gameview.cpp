@@ -3,6 +3,7 @@
 #include "shell/frmmain.h"
 #include "testmain.h"
 #include "worlds/worldcatalogue.h"
+#include "worlds/worldswitcher.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +55,7 @@ class TestGameView : public QObject
             QTest::qFail(qPrintable(QStringLiteral("no control ") + name), __FILE__, __LINE__);
         return control;
     }
+    WorldSwitcher *switcher() const { return m_window->findChild<WorldSwitcher *>(); }
     QString click(const QString &button)
     {
         auto *b = find<QPushButton>(button);
@@ -339,7 +341,7 @@ private slots:
         QFETCH(QString, url);
         QFETCH(bool, cancelled);
         bool cancel = false;
-        m_window->frmMain_wbClient_BeforeNavigate2(url, true, &cancel);
+        switcher()->frmMain_wbClient_BeforeNavigate2(url, true, &cancel);
         QCOMPARE(cancel, cancelled);
     }
 
@@ -383,7 +385,7 @@ private slots:
 
     void pauseResetAndSelectionShareThePauseCaption()
     {
-        m_window->frmMain_cmdClose_Click();
+        switcher()->frmMain_cmdClose_Click();
         QCOMPARE(state(), QStringLiteral("P stopped 0:0:0:0"));
         const auto clicks = [this](const QString &button, const QString &expected) {
             QCOMPARE(click(button), expected);
@@ -392,7 +394,7 @@ private slots:
         clicks("cmdPause", "R stopped 0:0:0:0");
         clicks("cmdPause", "P running 0:0:0:0");
         // Pause keeps the counters; resume goes on from them.
-        m_window->frmMain_tmrWorld_Timer();
+        switcher()->frmMain_tmrWorld_Timer();
         clicks("cmdPause", "R stopped 0:0:0:1");
         clicks("cmdPause", "P running 0:0:0:1");
         clicks("cmdPause", "R stopped 0:0:0:1");
@@ -401,7 +403,7 @@ private slots:
         clicks("cmdPause", "P running 0:0:0:0");
         clicks("cmdPause", "R stopped 0:0:0:0");
         // A world selection while paused does the same as reset.
-        m_window->frmMain_tmrWorld_Timer();
+        switcher()->frmMain_tmrWorld_Timer();
         clicks("cmdWorld_1", "R running 0:0:0:0");
         // The tick writes all four labels, one carry at a time.
         const char *names[] = {"lblDays", "lblHours", "lblMinutes", "lblSeconds"};
@@ -413,7 +415,7 @@ private slots:
         }
         for (const char *expected :
              {"R running 0:23:60:0", "R running 0:24:0:1", "R running 1:0:0:2"}) {
-            m_window->frmMain_tmrWorld_Timer();
+            switcher()->frmMain_tmrWorld_Timer();
             QCOMPARE(state(), QLatin1String(expected));
         }
         // "Close World" stops at 0 whatever the pause button shows.

@@ -14,6 +14,7 @@
 #include "testmain.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"
+#include "worlds/worldswitcher.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -459,8 +460,9 @@ void TstShell::valuesReadAsShown()
     const auto read = [](QWidget *widget, QAccessible::Text text) {
         return QAccessible::queryAccessibleInterface(widget)->text(text);
     };
+    HOPWISE_FIND(WorldSwitcher, switcher, &w, QString());
     for (int tick = 0; tick < 3725; ++tick)
-        w.frmMain_tmrWorld_Timer();
+        switcher->frmMain_tmrWorld_Timer();
     const QStringList clock{"lblDays", "lblHours", "lblMinutes", "lblSeconds"};
     QStringList names, descriptions;
     for (const QString &name : clock) {
