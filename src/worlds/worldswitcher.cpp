@@ -91,27 +91,18 @@ void WorldSwitcher::frmMain_wbClient_BeforeNavigate2(const QString &url, bool, b
 
 void WorldSwitcher::frmMain_tmrWorld_Timer()
 {
-    ClockCounters now;
-    now.days = m_controls.lblDays->text();
-    now.hours = m_controls.lblHours->text();
-    now.minutes = m_controls.lblMinutes->text();
-    now.seconds = m_controls.lblSeconds->text();
-    const ClockCounters next = WorldClock::tick(now);
-    m_controls.lblSeconds->setText(next.seconds);
-    m_controls.lblMinutes->setText(next.minutes);
-    m_controls.lblHours->setText(next.hours);
-    m_controls.lblDays->setText(next.days);
+    m_count = WorldClock::tick(m_count);
+    showCount();
 }
 
 void WorldSwitcher::frmMain_cmdPause_Click()
 {
-    if (m_controls.cmdPause->text() == QLatin1String("P")) {
-        m_controls.cmdPause->setText(QStringLiteral("R"));
+    m_resumeShown = !m_resumeShown;
+    m_controls.cmdPause->setText(m_resumeShown ? QStringLiteral("R") : QStringLiteral("P"));
+    if (m_resumeShown)
         tmrWorld->stop();
-    } else {
-        m_controls.cmdPause->setText(QStringLiteral("P"));
+    else
         tmrWorld->start();
-    }
 }
 
 void WorldSwitcher::frmMain_cmdReset_Click()
@@ -128,7 +119,14 @@ void WorldSwitcher::restartClock()
 void WorldSwitcher::stopAndZeroClock()
 {
     tmrWorld->stop();
-    for (QLabel *label :
-         {m_controls.lblDays, m_controls.lblHours, m_controls.lblMinutes, m_controls.lblSeconds})
-        label->setText(QStringLiteral("0"));
+    m_count = ClockCounters();
+    showCount();
+}
+
+void WorldSwitcher::showCount()
+{
+    m_controls.lblSeconds->setText(QString::number(m_count.seconds));
+    m_controls.lblMinutes->setText(QString::number(m_count.minutes));
+    m_controls.lblHours->setText(QString::number(m_count.hours));
+    m_controls.lblDays->setText(QString::number(m_count.days));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "worlds/worldclock.h"
+
 #include <QMap>
 #include <QObject>
 
@@ -47,8 +49,13 @@ public slots:
 private:
     void restartClock();
     void stopAndZeroClock();
+    void showCount();
 
     WorldControls m_controls;
+    ClockCounters m_count;
+    // The pause button offers to resume: the clock was paused, and no click has resumed it since
+    // (a reset or a selection runs the clock but leaves the caption as it is).
+    bool m_resumeShown = false;
     QTimer *tmrWorld;
     UrlFetcher *iNetPC;
 };
