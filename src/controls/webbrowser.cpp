@@ -2,10 +2,21 @@
 
 #include "core/desktop.h"
 
+#include <algorithm>
+
 #include <QUrl>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineSettings>
 
 namespace {
+
+bool sameAddress(const QUrl &a, const QUrl &b)
+{
+    // The engine adds the "/" after a bare host.
+    constexpr auto form = QUrl::NormalizePathSegments | QUrl::StripTrailingSlash;
+    return a.adjusted(form) == b.adjusted(form);
+}
 
 // Stands in for the window a page asked for. It never shows anything: the first address it is
 // sent to goes to the desktop's web browser, and the stand-in goes away. The page that asked
@@ -65,14 +76,44 @@ WebBrowser::WebBrowser(QWidget *parent)
     connect(page, &WebBrowserPage::BeforeNavigate2, this, &WebBrowser::BeforeNavigate2,
             Qt::DirectConnection);
     connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
+    connect(page, &QWebEnginePage::loadingChanged, this, &WebBrowser::settleNavigation);
 }
 
 void WebBrowser::Navigate(const QString &url)
 {
-    // A page still loading is stopped first: its answer could otherwise still commit after the
-    // new address was asked for, and show the previous world under the new world's caption.
-    stop();
-    load(QUrl::fromUserInput(url));
+    if (!m_wanted.isEmpty())
+        m_before.append(m_wanted);
+    m_wanted = QUrl::fromUserInput(url);
+    load(m_wanted);
+}
+
+void WebBrowser::settleNavigation(const QWebEngineLoadingInfo &info)
+{
+    if (m_wanted.isEmpty() || info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        return;
+    const QUrl shown = history()->currentItem().originalUrl();
+    if (!sameAddress(shown, m_wanted) && sameAddress(page()->requestedUrl(), m_wanted))
+        return; // still on its way
+    const auto earlier = std::find_if(m_before.begin(), m_before.end(),
+                                      [&shown](const QUrl &u) { return sameAddress(u, shown); });
+    if (!sameAddress(shown, m_wanted) && earlier != m_before.end()) {
+        // The engine lets a page whose answer was already on its way into the view when a
+        // later address was asked for land after it, and drops the later navigation. Stopping
+        // first cannot prevent that: the answer is no longer loading. Ask again, once for
+        // each such page; from a queued call, as the engine is still reporting.
+        m_before.erase(earlier);
+        QMetaObject::invokeMethod(
+            this,
+            [this, wanted = m_wanted] {
+                if (m_wanted == wanted)
+                    load(wanted);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    // Shown, or the page went elsewhere by itself: nothing left to see to.
+    m_wanted.clear();
+    m_before.clear();
 }
 
 QString WebBrowser::LocationName() const

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 // The page behind a WebBrowser: asks its view before every navigation of the main frame and of
 // child frames.
+class QWebEngineLoadingInfo;
+
 class WebBrowserPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -31,7 +35,8 @@ public:
     explicit WebBrowser(QWidget *parent = nullptr);
 
     // Returns at once; the page loads in the background. An address without a scheme is
-    // completed the way a browser's address bar would.
+    // completed the way a browser's address bar would. The view ends on the page of the last
+    // call, whatever the order in which the pages asked for arrive.
     void Navigate(const QString &url);
     QString LocationName() const;
     QString LocationURL() const;
@@ -39,4 +44,10 @@ public:
 signals:
     void BeforeNavigate2(const QString &url, bool isMainFrame, bool *cancel);
     void TitleChange(const QString &text);
+
+private:
+    void settleNavigation(const QWebEngineLoadingInfo &info);
+
+    QUrl m_wanted;        // the last address asked for, until the view shows it
+    QList<QUrl> m_before; // addresses asked for before it while it was still wanted
 };

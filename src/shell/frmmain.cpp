@@ -10,7 +10,6 @@
 #include "controls/webbrowser.h"
 #include "core/endpoints.h"
 #include "core/programdir.h"
-#include "core/urlfetcher.h"
 #include "shell/forms.h"
 #include "shell/sizemodes.h"
 #include "stats/statlookuppage.h"
@@ -19,7 +18,7 @@
 #include "tools/screenshot.h"
 #include "web/frmbrowser.h"
 #include "worlds/worldcatalogue.h"
-#include "worlds/worldclock.h"
+#include "worlds/worldswitcher.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -29,10 +28,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
-
-const char *const FrmMain::IdleCaption = "HopWise Runescape World Switcher";
-const char *const FrmMain::TitlePrefix = "HopWise Runescape World Switcher - ";
 
 FrmMain::FrmMain(QWidget *parent)
     : QMainWindow(parent)
@@ -41,7 +36,7 @@ FrmMain::FrmMain(QWidget *parent)
     // Closing unloads the window: the game page, the chat connection, the media and the timers
     // all belong to it and go with it. The other windows keep the program running.
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QLatin1String(IdleCaption));
+    setWindowTitle(QLatin1String(WorldSwitcher::IdleCaption));
     // A fixed single border: minimise and close, no maximise button, no resizing by the frame.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -61,11 +56,6 @@ FrmMain::FrmMain(QWidget *parent)
     wbClient = new WebBrowser(client);
     wbClient->setObjectName(QStringLiteral("wbClient"));
     Twips::place(wbClient, 120, 120, 11775, 8175);
-    connect(wbClient, &WebBrowser::BeforeNavigate2, this,
-            &FrmMain::frmMain_wbClient_BeforeNavigate2, Qt::DirectConnection);
-
-    iNetPC = new UrlFetcher(this);
-    iNetPC->setObjectName(QStringLiteral("iNetPC"));
 
     buildWorldTabs(client);
     buildClock(client);
@@ -73,7 +63,6 @@ FrmMain::FrmMain(QWidget *parent)
 
     cmdClose =
         Design::create<QPushButton>(client, "cmdClose", tr("Close World"), 13440, 10440, 1095, 255);
-    connect(cmdClose, &QPushButton::clicked, this, &FrmMain::frmMain_cmdClose_Click);
     // The keyboard goes round as the eye does: game view, worlds, clock, "Close World", then
     // the tools below.
     setTabOrder(cmdReset, cmdClose);
@@ -84,6 +73,10 @@ FrmMain::FrmMain(QWidget *parent)
     picSC->setObjectName(QStringLiteral("picSC"));
     Twips::place(picSC, 120, 120, 1215, 495);
     picSC->hide();
+
+    new WorldSwitcher({wbClient, this, cmdWorld, cmdClose, lblDays, lblHours, lblMinutes,
+                       lblSeconds, cmdPause, cmdReset},
+                      this);
 
     buildMenu();
 
@@ -145,10 +138,7 @@ void FrmMain::buildWorldTabs(QWidget *client)
             button->setToolTip(entry.titleText());
             Twips::place(button, entry.leftTwips(), entry.topTwips(),
                          WorldCatalogue::ButtonWidthTwips, WorldCatalogue::ButtonHeightTwips);
-            const int index = entry.index;
-            connect(button, &QPushButton::clicked, this,
-                    [this, index] { frmMain_cmdWorld_Click(index); });
-            cmdWorld.insert(index, button);
+            cmdWorld.insert(entry.index, button);
         }
     }
 }
@@ -190,13 +180,6 @@ void FrmMain::buildClock(QWidget *client)
     cmdReset->setStyleSheet(grey);
     cmdReset->setToolTip(tr("Reset the clock to zero"));
     cmdReset->setAccessibleDescription(cmdReset->toolTip());
-    connect(cmdPause, &QPushButton::clicked, this, &FrmMain::frmMain_cmdPause_Click);
-    connect(cmdReset, &QPushButton::clicked, this, &FrmMain::frmMain_cmdReset_Click);
-
-    tmrWorld = new QTimer(this);
-    tmrWorld->setObjectName(QStringLiteral("tmrWorld"));
-    tmrWorld->setInterval(1000);
-    connect(tmrWorld, &QTimer::timeout, this, &FrmMain::frmMain_tmrWorld_Timer);
 }
 
 void FrmMain::buildTools(QWidget *client)
@@ -362,95 +345,4 @@ void FrmMain::frmMain_mnuScreenshot_Click()
     const ScreenshotResult shot = takeScreenshot(this, picSC, ProgramDir::path());
     if (!shot.ok())
         Notice::show(menuBar(), shot.error);
-}
-
-// ---- World switching -----------------------------------------------------------------------
-
-void FrmMain::frmMain_cmdWorld_Click(int index)
-{
-    const Endpoints endpoints = Endpoints::current();
-    // Fetched at every selection, before anything else; only the PC entry uses the body.
-    const FetchResult pcworld = iNetPC->OpenURL(endpoints.pcworldFileUrl());
-
-    const std::optional<WorldEntry> entry = WorldCatalogue::lookup(index);
-    if (!entry)
-        return;
-
-    QString hostLabel = QString::fromLatin1(entry->hostLabel);
-    if (entry->isPc()) {
-        // The label comes from a server: only a label of the catalogue's own form may become
-        // part of a host name. Anything else leaves the current world as it is.
-        const QString label = pcworld.text().trimmed();
-        if (!pcworld.ok || !WorldCatalogue::isHostLabel(label)) {
-            Notice::show(
-                cmdWorld.value(index),
-                pcworld.ok
-                    ? tr("The Pest Control world is not known right now.")
-                    : tr("The Pest Control world could not be looked up: %1").arg(pcworld.error));
-            return;
-        }
-        hostLabel = label;
-    }
-
-    setWindowTitle(QLatin1String(TitlePrefix) + entry->titleText());
-    wbClient->Navigate(endpoints.gamePageUrl(hostLabel));
-    restartClock();
-}
-
-void FrmMain::frmMain_cmdClose_Click()
-{
-    wbClient->Navigate(Endpoints::current().homePageUrl());
-    stopAndZeroClock();
-    setWindowTitle(QLatin1String(IdleCaption));
-}
-
-void FrmMain::frmMain_wbClient_BeforeNavigate2(const QString &url, bool, bool *cancel)
-{
-    if (url == Endpoints::current().blockedPageUrl())
-        *cancel = true;
-}
-
-// ---- Time-in-world clock -------------------------------------------------------------------
-
-void FrmMain::frmMain_tmrWorld_Timer()
-{
-    ClockCounters now;
-    now.days = lblDays->text();
-    now.hours = lblHours->text();
-    now.minutes = lblMinutes->text();
-    now.seconds = lblSeconds->text();
-    const ClockCounters next = WorldClock::tick(now);
-    lblSeconds->setText(next.seconds);
-    lblMinutes->setText(next.minutes);
-    lblHours->setText(next.hours);
-    lblDays->setText(next.days);
-}
-
-void FrmMain::frmMain_cmdPause_Click()
-{
-    if (cmdPause->text() == QLatin1String("P")) {
-        cmdPause->setText(QStringLiteral("R"));
-        tmrWorld->stop();
-    } else {
-        cmdPause->setText(QStringLiteral("P"));
-        tmrWorld->start();
-    }
-}
-
-void FrmMain::frmMain_cmdReset_Click()
-{
-    restartClock();
-}
-
-void FrmMain::restartClock()
-{
-    stopAndZeroClock();
-    tmrWorld->start();
-}
-
-void FrmMain::stopAndZeroClock()
-{
-    tmrWorld->stop();
-    for (QLabel *label : {lblDays, lblHours, lblMinutes, lblSeconds})
-        label->setText(QStringLiteral("0"));
 }

@@ -10,20 +10,16 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTimer;
 class StatLookupPage;
 class TabControl;
-class UrlFetcher;
 class WebBrowser;
 
-// The main window: the game view, the world buttons, the time-in-world clock, the tools, the menu.
+// The main window: lays out the game view, the world buttons, the time-in-world clock and the
+// tools, and holds the menu and the size modes; a WorldSwitcher drives the world controls.
 class FrmMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    static const char *const IdleCaption;
-    static const char *const TitlePrefix;
-
     explicit FrmMain(QWidget *parent = nullptr);
 
     int sizeMode() const { return intSizeMode; }
@@ -39,16 +35,6 @@ public slots:
     void frmMain_mnuAbout_Click();
     void frmMain_mnuQuit_Click();
     void frmMain_mnuScreenshot_Click();
-
-    // World switching
-    void frmMain_cmdWorld_Click(int index);
-    void frmMain_cmdClose_Click();
-    void frmMain_wbClient_BeforeNavigate2(const QString &url, bool isMainFrame, bool *cancel);
-
-    // Time-in-world clock
-    void frmMain_tmrWorld_Timer();
-    void frmMain_cmdPause_Click();
-    void frmMain_cmdReset_Click();
 
 signals:
     // The unload step has run: the window was closed, not ended by "Quit".
@@ -66,8 +52,6 @@ private:
     void buildClock(QWidget *client);
     void buildTools(QWidget *client);
     bool saveNotesOrAsk();
-    void restartClock();
-    void stopAndZeroClock();
     void setClientSizeTwips(const QSize &client);
     void centreOnScreen();
 
@@ -84,8 +68,6 @@ private:
     QPushButton *cmdReset;
     QPushButton *cmdClose;
     QLabel *picSC;
-    QTimer *tmrWorld;
-    UrlFetcher *iNetPC;
 
     QMenu *mnuFile;
     QAction *mnuBrowser;

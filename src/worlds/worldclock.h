@@ -1,16 +1,16 @@
 #pragma once
 
-#include <QString>
+#include <QtGlobal>
 
-// The time-in-world clock counts timer ticks, and its four counter labels are its whole state.
-// A tick adds one second and then makes at most one carry, so a carry from minutes into hours,
-// or from hours into days, shows one tick after the lower counter reached its limit.
+// The time-in-world clock's count. A tick adds one second and then makes at most one carry, so a
+// carry from minutes into hours, or from hours into days, shows one tick after the lower counter
+// reached its limit.
 struct ClockCounters
 {
-    QString days = QStringLiteral("0");
-    QString hours = QStringLiteral("0");
-    QString minutes = QStringLiteral("0");
-    QString seconds = QStringLiteral("0");
+    qint64 days = 0;
+    qint64 hours = 0;
+    qint64 minutes = 0;
+    qint64 seconds = 0;
 
     bool operator==(const ClockCounters &o) const
     {

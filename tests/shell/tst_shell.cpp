@@ -15,6 +15,7 @@
 #include "testmain.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"
+#include "worlds/worldswitcher.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -466,8 +467,9 @@ void TstShell::valuesReadAsShown()
     const auto read = [](QWidget *widget, QAccessible::Text text) {
         return QAccessible::queryAccessibleInterface(widget)->text(text);
     };
+    HOPWISE_FIND(WorldSwitcher, switcher, &w, QString());
     for (int tick = 0; tick < 3725; ++tick)
-        w.frmMain_tmrWorld_Timer();
+        switcher->frmMain_tmrWorld_Timer();
     const QStringList clock{"lblDays",    "lblHours", "lblMinutes",
                             "lblSeconds", "cmdPause", "cmdReset"};
     QStringList names, descriptions;

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QPointer>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslKey>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -101,6 +103,27 @@ bool RecordingServer::waitForRequests(int count, int timeoutMs)
     return m_requests.size() >= count;
 }
 
+int RecordingServer::release(const QByteArray &path)
+{
+    int sent = 0;
+    for (int i = 0; i < m_held.size();) {
+        if (m_held[i].first != path) {
+            ++i;
+            continue;
+        }
+        const std::function<void()> send = m_held.takeAt(i).second;
+        send();
+        ++sent;
+    }
+    return sent;
+}
+
+int RecordingServer::heldCount(const QByteArray &path) const
+{
+    return int(std::count_if(m_held.cbegin(), m_held.cend(),
+                             [&path](const auto &held) { return held.first == path; }));
+}
+
 void RecordingServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
@@ -162,7 +185,16 @@ void RecordingServer::onReadyRead(QTcpSocket *socket)
                          });
         drip->start(response.trickleMs);
     };
-    if (response.delayMs > 0)
+    if (response.held)
+        m_held.append({request.path(),
+                       [this, socket = QPointer<QTcpSocket>(socket), send, path = request.path()] {
+                           if (!socket)
+                               return;
+                           connect(socket, &QTcpSocket::disconnected, this,
+                                   [this, path] { emit answerSent(path); });
+                           send();
+                       }});
+    else if (response.delayMs > 0)
         QTimer::singleShot(response.delayMs, socket, send);
     else
         send();

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTcpServer>
 
+#include <functional>
+
 class QSslConfiguration;
 
 // A small HTTP/1.x server on 127.0.0.1 that records every request exactly as it arrived (request
@@ -43,6 +45,7 @@ public:
         bool hang = false;  // never answer
         int trickleMs = 0;  // sends the body one byte every trickleMs after the headers
         QByteArray headers; // further header lines, each ending in "\r\n"
+        bool held = false;  // answered only when the test releases its path
     };
 
     enum Transport
@@ -73,11 +76,17 @@ public:
 
     QList<Request> requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
+    // Sends the answers held for `path` so far, in the order their requests came; returns how many.
+    int release(const QByteArray &path);
+    int heldCount(const QByteArray &path) const;
+
     // Waits until at least `count` requests arrived.
     bool waitForRequests(int count, int timeoutMs = 5000);
 
 signals:
     void requestReceived(const RecordingServer::Request &request);
+    // A held answer was sent in full and its connection closed.
+    void answerSent(const QByteArray &path);
 
 private:
     void onNewConnection();
@@ -89,4 +98,5 @@ private:
     Response m_fallback;
     QList<Request> m_requests;
     QHash<QTcpSocket *, QByteArray> m_buffers;
+    QList<std::pair<QByteArray, std::function<void()>>> m_held;
 };

@@ -110,7 +110,7 @@ namespace {
 
 QString shown(const ClockCounters &c)
 {
-    return QStringList{c.days, c.hours, c.minutes, c.seconds}.join(QLatin1Char(':'));
+    return QStringLiteral("%1:%2:%3:%4").arg(c.days).arg(c.hours).arg(c.minutes).arg(c.seconds);
 }
 
 } // namespace
@@ -129,7 +129,8 @@ void TestCatalogue::tickCarriesOncePerTick()
     QFETCH(QString, ticks);
     const QStringList steps = ticks.split(QLatin1Char(' '));
     const QStringList start = steps.first().split(QLatin1Char(':'));
-    ClockCounters c{start[0], start[1], start[2], start[3]};
+    ClockCounters c{start[0].toLongLong(), start[1].toLongLong(), start[2].toLongLong(),
+                    start[3].toLongLong()};
     for (const QString &expected : steps.mid(1)) {
         c = WorldClock::tick(c);
         QCOMPARE(shown(c), expected);
