@@ -24,11 +24,11 @@ inline QFont font(bool bold = false)
 // A control with its design name (also its object name, so tests and tools find it), its design
 // text and its place. Labels show their text as plain text: some of it comes from servers.
 template<class T>
-T *create(QWidget *parent, const char *name, const QString &text, int left, int top, int width,
+T *create(QWidget *parent, const QString &name, const QString &text, int left, int top, int width,
           int height)
 {
     auto *control = new T(text, parent);
-    control->setObjectName(QLatin1String(name));
+    control->setObjectName(name);
     if constexpr (std::is_base_of_v<QLabel, T>)
         control->setTextFormat(Qt::PlainText);
     Twips::place(control, left, top, width, height);
