@@ -35,6 +35,22 @@ T *create(QWidget *parent, const QString &name, const QString &text, int left, i
     return control;
 }
 
+// What closing a window does.
+enum class Closing
+{
+    Unloads,     // the window object goes with it
+    StaysLoaded, // the object lives for the whole run; while on screen it keeps the program running
+};
+
+// Sets a top-level window up as the design draws it: its design name (also its object name),
+// caption and frame, what closing it does, the program's icon or none, and a fixed client area
+// in twips (an empty size: the player may resize it).
+void setUpWindow(QWidget *window, const char *name, const QString &title, Qt::WindowFlags flags,
+                 Closing closing, bool icon, QSize fixedTwips);
+
+// White text, for labels on a dark backdrop.
+void whiteText(QWidget *control);
+
 // The picture stretched behind a window's controls (`imgBG`, below every other child), from the
 // program's resources; the window gives it its place.
 QLabel *backdrop(QWidget *parent, const QString &resource);
