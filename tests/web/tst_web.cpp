@@ -192,8 +192,7 @@ void TestWeb::openings()
 
     // Fetched at every opening (the fetch is over by the time the box shows), not while open.
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
-    FrmMain main;
-    HOPWISE_FIND(QAction, mnuAbout, &main, QStringLiteral("mnuAbout"));
+    HOPWISE_FIND(QAction, mnuAbout, Forms::preloadMain(), QStringLiteral("mnuAbout"));
     mnuAbout->trigger();
     QVERIFY(Forms::about()->isVisible());
     QCOMPARE(thanksText(), CreditsText);
@@ -224,9 +223,9 @@ void TestWeb::openings()
 void TestWeb::officialHighscoresFromTheStatLookup()
 {
     // The official site is played by the local server.
-    FrmMain main;
-    auto *name = main.findChild<QComboBox *>(QStringLiteral("cboUsername"));
-    auto *realHS = main.findChild<QPushButton *>(QStringLiteral("cmdRealHS"));
+    FrmMain *main = Forms::preloadMain();
+    auto *name = main->findChild<QComboBox *>(QStringLiteral("cboUsername"));
+    auto *realHS = main->findChild<QPushButton *>(QStringLiteral("cmdRealHS"));
     QVERIFY(name && realHS);
     name->setEditText(QStringLiteral("a b&user2=c#d%+1"));
     realHS->click();
