@@ -65,8 +65,8 @@ FrmSplash *FrmSplash::start()
 
 void FrmSplash::frmSplash_Form_Load()
 {
-    modStore::strVersion = modStore::runningVersion();
-    lblVersion->setText(QStringLiteral("Version:") + modStore::strVersion);
+    const QString strVersion = modStore::runningVersion();
+    lblVersion->setText(QStringLiteral("Version:") + strVersion);
 
     // On screen before the check: whatever the update server does, the player sees at once
     // that the program has started.
@@ -78,13 +78,13 @@ void FrmSplash::frmSplash_Form_Load()
     iNetVersion->setTimeoutMs(CheckTimeoutMs);
     iNetVersion->setDeadlineMs(CheckTimeoutMs);
     const FetchResult body = iNetVersion->OpenURL(Endpoints::current().versionFileUrl());
-    modStore::strNewest = body.ok ? body.text() : QString();
+    const QString strNewest = body.ok ? body.text() : QString();
 
-    if (VersionCheck::isNewer(modStore::strNewest, modStore::strVersion)) {
+    if (VersionCheck::isNewer(strNewest, strVersion)) {
         // Hidden before the prompt shows, so the two are never on screen together; closed only
         // once the prompt is up, so that the program never finds itself without a window.
         hide();
-        auto *prompt = new FrmUpdate;
+        auto *prompt = new FrmUpdate(strVersion, strNewest);
         prompt->show();
         unload();
         return;

@@ -3,7 +3,6 @@
 #include "controls/design.h"
 #include "core/desktop.h"
 #include "core/endpoints.h"
-#include "core/modstore.h"
 #include "shell/forms.h"
 
 #include <QLabel>
@@ -11,8 +10,10 @@
 #include <QPushButton>
 #include <QUrl>
 
-FrmUpdate::FrmUpdate(QWidget *parent)
+FrmUpdate::FrmUpdate(const QString &version, const QString &newest, QWidget *parent)
     : QWidget(parent)
+    , m_version(version)
+    , m_newest(newest)
 {
     // A fixed dialog frame: title and close box, no minimise or maximise, no resizing.
     Design::setUpWindow(this, "frmUpdate", QStringLiteral("Update HopWise"),
@@ -41,9 +42,9 @@ void FrmUpdate::frmUpdate_Form_Load()
 {
     const QSize outer = frameGeometry().size();
     imgBG->setGeometry(0, 0, outer.width(), outer.height());
-    lblVersion->setText(QStringLiteral("Your Version: ") + modStore::strVersion);
+    lblVersion->setText(QStringLiteral("Your Version: ") + m_version);
     // Only a well-formed version gets this far, so the text shown is a version number.
-    lblNewest->setText(QStringLiteral("Newest Version: ") + modStore::strNewest.trimmed());
+    lblNewest->setText(QStringLiteral("Newest Version: ") + m_newest.trimmed());
 }
 
 void FrmUpdate::frmUpdate_cmdUpdate_Click()
