@@ -1,6 +1,5 @@
 #include "stats/statlookuppage.h"
 
-#include "controls/changelabel.h"
 #include "controls/design.h"
 #include "controls/keyascii.h"
 #include "controls/twips.h"
@@ -13,6 +12,7 @@
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextDocument>
@@ -107,8 +107,8 @@ StatLookupPage::StatLookupPage(QWidget *parent)
                                    QLatin1String(skill.caption), left, top, width, LabelHeight);
         caption->setFont(Design::font(true));
 
-        auto *value = Design::create<ChangeLabel>(this, QLatin1String(skill.valueLabel), QString(),
-                                                  left + width, top, ValueWidth, LabelHeight);
+        auto *value = Design::create<QLabel>(this, QLatin1String(skill.valueLabel), QString(),
+                                             left + width, top, ValueWidth, LabelHeight);
         value->setFont(Design::font(false));
         // A screen reader reads the level shown; the caption beside it says whose level it is,
         // and the experience total stays the tool tip and so the description.
@@ -122,8 +122,7 @@ StatLookupPage::StatLookupPage(QWidget *parent)
     combatCaption->setFont(Design::font(true));
     combatCaption->setStyleSheet(QStringLiteral("color: red;"));
 
-    lblCombat =
-        Design::create<ChangeLabel>(this, "lblCombat", QString(), 8160, 1560, 1020, LabelHeight);
+    lblCombat = Design::create<QLabel>(this, "lblCombat", QString(), 8160, 1560, 1020, LabelHeight);
     lblCombat->setFont(Design::font(false));
     // Named by what it shows, like every value label; what it is goes in the description.
     combatCaption->setBuddy(lblCombat);
@@ -148,7 +147,7 @@ bool StatLookupPage::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     if (event->type() == QEvent::ToolTip) {
-        auto *label = qobject_cast<ChangeLabel *>(watched);
+        auto *label = qobject_cast<QLabel *>(watched);
         if (label && std::find(m_values.begin(), m_values.end(), label) != m_values.end()) {
             // Experience totals come from the relay: show them as the plain text they are,
             // whatever markup they may hold.

@@ -6,7 +6,7 @@
 
 #include <array>
 
-class ChangeLabel;
+class QLabel;
 class QComboBox;
 class QPushButton;
 class QTimer;
@@ -41,7 +41,7 @@ private:
     QComboBox *cboUsername;
     QPushButton *cmdView;
     QPushButton *cmdRealHS;
-    ChangeLabel *lblCombat;
+    QLabel *lblCombat;
     // Armed by a lookup that wrote the Attack level; its one tick works out the combat level
     // once that lookup has shown everything.
     QTimer *tmrCombat;
@@ -49,5 +49,5 @@ private:
 
     PlayerStats m_stats;
     // The value labels, in the relay's field order.
-    std::array<ChangeLabel *, RelayBody::SkillFields> m_values{};
+    std::array<QLabel *, RelayBody::SkillFields> m_values{};
 };
