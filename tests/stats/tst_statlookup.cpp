@@ -49,7 +49,6 @@ private slots:
     void historyAndKeys();
     void experienceToolTipShowsPlainText();
     void combatLevelOncePerChange();
-    void officialPageAskedOfTheWindowAbove();
 
 private:
     void lookup(bool byEnter = false)
@@ -85,7 +84,6 @@ void TestStatLookup::init()
 void TestStatLookup::cleanup()
 {
     delete m_page;
-    qunsetenv("HOPWISE_GAME_DOMAIN");
 }
 
 void TestStatLookup::gridAsDesigned()
@@ -248,22 +246,6 @@ void TestStatLookup::combatLevelOncePerChange()
     QTRY_VERIFY(!timer->isActive());
     QCOMPARE(ticks.size(), 3);
     QCOMPARE(label("Combat")->text(), QString());
-}
-
-void TestStatLookup::officialPageAskedOfTheWindowAbove()
-{
-    qputenv("HOPWISE_GAME_DOMAIN", "example.test");
-    QSignalSpy asked(m_page, &StatLookupPage::officialHighscoresRequested);
-    combo()->setEditText(QStringLiteral("a b&user2=c#d%+1"));
-    auto *realHS = m_page->findChild<QPushButton *>(QStringLiteral("cmdRealHS"));
-    QVERIFY(realHS);
-    realHS->click();
-    QCOMPARE(asked.size(), 1);
-    QCOMPARE(asked[0][0].toString(),
-             QStringLiteral("http://hiscore.example.test/lang/en/aff/runescape/"
-                            "hiscorepersonal.ws?user1=a%20b%26user2%3Dc%23d%25%2B1"));
-    QCOMPARE(m_relay.requests().size(), 0);
-    QCOMPARE(combo()->count(), 0);
 }
 
 HOPWISE_TEST_MAIN(TestStatLookup)
