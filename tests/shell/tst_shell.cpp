@@ -53,14 +53,6 @@ QStringList windows(bool visibleOnly = true)
     return names;
 }
 
-FrmUpdate *updatePrompt()
-{
-    FrmUpdate *prompt = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        prompt = prompt ? prompt : qobject_cast<FrmUpdate *>(w);
-    return prompt;
-}
-
 // Writes down the program's windows on screen each time one of them is shown.
 class ShowWatcher : public QObject
 {
@@ -97,8 +89,7 @@ private slots:
     void menusPagesAndSizeModes();
     void loadSteps_data();
     void loadSteps();
-    void endingLeavesWindows_data();
-    void endingLeavesWindows();
+    void quitEndsEverything();
     void valuesReadAsShown();
     void keyboardReachesEveryControl();
 
@@ -198,7 +189,9 @@ void TstShell::startUp()
         HOPWISE_FIND(QLabel, lblVersion, splash, QStringLiteral("lblVersion"));
         QCOMPARE(lblVersion->text(), QStringLiteral("Version:1.0.2"));
     } else {
-        FrmUpdate *prompt = updatePrompt();
+        FrmUpdate *prompt = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            prompt = prompt ? prompt : qobject_cast<FrmUpdate *>(w);
         QVERIFY(QTest::qWaitForWindowExposed(prompt));
         HOPWISE_FIND(QLabel, lblVersion, prompt, QStringLiteral("lblVersion"));
         HOPWISE_FIND(QLabel, lblNewest, prompt, QStringLiteral("lblNewest"));
@@ -414,52 +407,20 @@ void TstShell::loadSteps()
     QCOMPARE(seen.size(), soundPresent ? 1 : 0);
 }
 
-void TstShell::endingLeavesWindows_data()
+void TstShell::quitEndsEverything()
 {
-    QTest::addColumn<bool>("quit");
-    QTest::newRow("Quit ends everything without an unload step") << true;
-    QTest::newRow("closing the main window leaves the others") << false;
-}
-
-void TstShell::endingLeavesWindows()
-{
-    QFETCH(bool, quit);
-    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    // Closing the main window alone, which leaves the others and runs its unload step, is
+    // followed in a real program by tst_lifecycle.
     QPointer<FrmMain> w = Forms::showMain();
     QSignalSpy unloaded(w, &FrmMain::formUnloaded);
     QVERIFY(QTest::qWaitForWindowExposed(w));
     Forms::showBrowser();
     Forms::showAbout();
-
-    if (quit) {
-        HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
-        mnuQuit->trigger();
-        QCOMPARE(unloaded.count(), 0);
-        QVERIFY(Forms::isEnding());
-        QTRY_COMPARE(windows(), QStringList());
-        return;
-    }
-
-    // Only a running program looks for its last window: the closing runs inside exec(). The
-    // About box is a tool window and still keeps the program until it closes last.
-    QStringList left;
-    QList<int> lastBefore;
-    QTimer::singleShot(0, this, [&] {
-        w->close();
-        left = windows();
-        lastBefore << lastClosed.count();
-        Forms::browser()->close();
-        lastBefore << lastClosed.count();
-        Forms::about()->close();
-    });
-    QCOMPARE(QApplication::exec(), 0);
-    QCOMPARE(unloaded.count(), 1);
-    QCOMPARE(left, (QStringList{"frmAbout", "frmBrowser"}));
-    QCOMPARE(lastBefore, (QList<int>{0, 0}));
-    QCOMPARE(lastClosed.count(), 1);
-    // Unloaded: the window and all it runs (page, chat, media, timers) are gone with it.
-    QTRY_VERIFY(!w);
-    QVERIFY(!Forms::mainWindow());
+    HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
+    mnuQuit->trigger();
+    QCOMPARE(unloaded.count(), 0);
+    QVERIFY(Forms::isEnding());
+    QTRY_COMPARE(windows(), QStringList());
 }
 
 void TstShell::valuesReadAsShown()
