@@ -1,7 +1,6 @@
 // Time of one stat lookup (the Lookup handler: both relay requests to a local relay, the 22
 // captions and tool tips, the history item), median and spread over many lookups; and the
 // combat level computation on its own.
-#include "controls/changelabel.h"
 #include "demoserver.h"
 #include "shell/appsetup.h"
 #include "stats/combatlevel.h"
@@ -10,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTextStream>
@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
         qFatal("bench_lookup: no display");
     auto *name = page.findChild<QComboBox *>(QStringLiteral("cboUsername"));
     auto *lookup = page.findChild<QPushButton *>(QStringLiteral("cmdView"));
-    auto *combat = page.findChild<ChangeLabel *>(QStringLiteral("lblCombat"));
+    auto *combat = page.findChild<QLabel *>(QStringLiteral("lblCombat"));
 
     const QString players[] = {QStringLiteral("Maxed Mara"), QStringLiteral("Ironfoot"),
                                QStringLiteral("Newbie 1")};

@@ -2,9 +2,6 @@
 
 namespace modStore {
 
-QString strVersion;
-QString strNewest;
-
 QString runningVersion()
 {
     return QStringLiteral("%1.%2.%3")

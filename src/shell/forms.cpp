@@ -1,5 +1,6 @@
 #include "shell/forms.h"
 
+#include "controls/webbrowser.h"
 #include "shell/frmmain.h"
 #include "shell/windowtrace.h"
 #include "web/frmabout.h"
@@ -57,6 +58,10 @@ FrmMain *preloadMain()
 {
     if (!g_main) {
         g_main = new FrmMain;
+        QObject::connect(g_main, &FrmMain::browserRequested, g_main,
+                         [](const QString &url) { showBrowser()->browser()->Navigate(url); });
+        QObject::connect(g_main, &FrmMain::aboutRequested, g_main, &showAbout);
+        QObject::connect(g_main, &FrmMain::endRequested, g_main, &endProgram);
         StartupTrace::markFirstPaint(g_main, "main-shown");
         StartupTrace::markFirstLoad(g_main->findChild<QWebEngineView *>(QStringLiteral("wbClient")),
                                     "home-loaded");

@@ -10,13 +10,11 @@
 #include "controls/webbrowser.h"
 #include "core/endpoints.h"
 #include "core/programdir.h"
-#include "shell/forms.h"
 #include "shell/sizemodes.h"
 #include "stats/statlookuppage.h"
 #include "tools/mediaplayerpage.h"
 #include "tools/notepadpage.h"
 #include "tools/screenshot.h"
-#include "web/frmbrowser.h"
 #include "worlds/worldcatalogue.h"
 #include "worlds/worldswitcher.h"
 
@@ -190,7 +188,7 @@ void FrmMain::buildTools(QWidget *client)
 
     m_statLookup = new StatLookupPage;
     connect(m_statLookup, &StatLookupPage::officialHighscoresRequested, this,
-            [](const QString &url) { Forms::showBrowser()->browser()->Navigate(url); });
+            &FrmMain::browserRequested);
     m_mediaPlayer = new MediaPlayerPage;
     m_notepad = new NotepadPage;
     m_chat = new ChatPage;
@@ -231,7 +229,7 @@ void FrmMain::resizeEvent(QResizeEvent *event)
 void FrmMain::closeEvent(QCloseEvent *event)
 {
     bool cancel = false;
-    if (!Forms::isEnding())
+    if (!m_ending)
         frmMain_Form_Unload(&cancel);
     if (cancel)
         event->ignore();
@@ -309,20 +307,20 @@ void FrmMain::frmMain_mnuMax_Click()
 
 void FrmMain::frmMain_mnuBrowser_Click()
 {
-    FrmBrowser *browser = Forms::showBrowser();
-    browser->browser()->Navigate(Endpoints::current().homePageUrl());
+    emit browserRequested(Endpoints::current().homePageUrl());
 }
 
 void FrmMain::frmMain_mnuAbout_Click()
 {
-    Forms::showAbout();
+    emit aboutRequested();
 }
 
 void FrmMain::frmMain_mnuQuit_Click()
 {
     if (!saveNotesOrAsk())
         return;
-    Forms::endProgram();
+    m_ending = true;
+    emit endRequested();
 }
 
 bool FrmMain::saveNotesOrAsk()

@@ -39,6 +39,12 @@ public slots:
 signals:
     // The unload step has run: the window was closed, not ended by "Quit".
     void formUnloaded();
+    // The program's other windows belong to the program, not to this window: these ask for them.
+    // The mini browser, shown and navigated to `url`.
+    void browserRequested(const QString &url);
+    void aboutRequested();
+    // "Quit": the whole program ends at once, this window without its unload step.
+    void endRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -85,4 +91,5 @@ private:
     qint16 intSizeMode = 0;
     bool m_loaded = false;
     bool m_centred = false;
+    bool m_ending = false;
 };

@@ -26,31 +26,18 @@ constexpr int ClientHeight = 1005;
 FrmSplash::FrmSplash(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmSplash"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
-    setWindowTitle(QStringLiteral("HopWise"));
-    setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
-    setFixedSize(Twips::size(ClientWidth, ClientHeight));
+    Design::setUpWindow(this, "frmSplash", QStringLiteral("HopWise"),
+                        Qt::SplashScreen | Qt::FramelessWindowHint, Design::Closing::Unloads, true,
+                        {ClientWidth, ClientHeight});
 
     imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/splash-backdrop.gif"));
     Twips::place(imgBG, 0, 0, ClientWidth, ClientHeight);
 
-    Label1 = new QLabel(QStringLiteral("HopWise"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Twips::place(Label1, 120, 120, 4455, 615);
-
-    lblVersion = new QLabel(QStringLiteral("Version: 0.0.0"), this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setTextFormat(Qt::PlainText);
-    Twips::place(lblVersion, 120, 600, 4455, 255);
-
-    for (QLabel *label : {Label1, lblVersion}) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, Qt::white);
-        label->setPalette(pal);
-    }
+    Label1 = Design::create<QLabel>(this, "Label1", QStringLiteral("HopWise"), 120, 120, 4455, 615);
+    lblVersion = Design::create<QLabel>(this, "lblVersion", QStringLiteral("Version: 0.0.0"), 120,
+                                        600, 4455, 255);
+    Design::whiteText(Label1);
+    Design::whiteText(lblVersion);
     QFont title = Design::font(true);
     title.setPointSizeF(21.75);
     Label1->setFont(title);
@@ -78,8 +65,8 @@ FrmSplash *FrmSplash::start()
 
 void FrmSplash::frmSplash_Form_Load()
 {
-    modStore::strVersion = modStore::runningVersion();
-    lblVersion->setText(QStringLiteral("Version:") + modStore::strVersion);
+    const QString strVersion = modStore::runningVersion();
+    lblVersion->setText(QStringLiteral("Version:") + strVersion);
 
     // On screen before the check: whatever the update server does, the player sees at once
     // that the program has started.
@@ -91,13 +78,13 @@ void FrmSplash::frmSplash_Form_Load()
     iNetVersion->setTimeoutMs(CheckTimeoutMs);
     iNetVersion->setDeadlineMs(CheckTimeoutMs);
     const FetchResult body = iNetVersion->OpenURL(Endpoints::current().versionFileUrl());
-    modStore::strNewest = body.ok ? body.text() : QString();
+    const QString strNewest = body.ok ? body.text() : QString();
 
-    if (VersionCheck::isNewer(modStore::strNewest, modStore::strVersion)) {
+    if (VersionCheck::isNewer(strNewest, strVersion)) {
         // Hidden before the prompt shows, so the two are never on screen together; closed only
         // once the prompt is up, so that the program never finds itself without a window.
         hide();
-        auto *prompt = new FrmUpdate;
+        auto *prompt = new FrmUpdate(strVersion, strNewest);
         prompt->show();
         unload();
         return;

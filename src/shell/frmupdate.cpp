@@ -1,10 +1,8 @@
 #include "shell/frmupdate.h"
 
 #include "controls/design.h"
-#include "controls/twips.h"
 #include "core/desktop.h"
 #include "core/endpoints.h"
-#include "core/modstore.h"
 #include "shell/forms.h"
 
 #include <QLabel>
@@ -12,35 +10,24 @@
 #include <QPushButton>
 #include <QUrl>
 
-namespace {
-
-constexpr int ClientWidth = 2775;
-constexpr int ClientHeight = 1215;
-
-} // namespace
-
-FrmUpdate::FrmUpdate(QWidget *parent)
+FrmUpdate::FrmUpdate(const QString &version, const QString &newest, QWidget *parent)
     : QWidget(parent)
+    , m_version(version)
+    , m_newest(newest)
 {
-    setObjectName(QStringLiteral("frmUpdate"));
-    setAttribute(Qt::WA_DeleteOnClose);
     // A fixed dialog frame: title and close box, no minimise or maximise, no resizing.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Update HopWise"));
-    setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
-    setFixedSize(Twips::size(ClientWidth, ClientHeight));
+    Design::setUpWindow(this, "frmUpdate", QStringLiteral("Update HopWise"),
+                        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowCloseButtonHint,
+                        Design::Closing::Unloads, true, {2775, 1215});
 
     imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/update-backdrop.jpg"));
 
     const QString design = QStringLiteral("Your Version: ");
     lblVersion = Design::create<QLabel>(this, "lblVersion", design, 120, 120, 2415, 255);
     lblNewest = Design::create<QLabel>(this, "lblNewest", design, 120, 360, 2415, 255);
-    for (QLabel *label : {lblVersion, lblNewest}) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, Qt::white);
-        label->setPalette(pal);
-    }
+    Design::whiteText(lblVersion);
+    Design::whiteText(lblNewest);
     cmdUpdate = Design::create<QPushButton>(this, "cmdUpdate", tr("Update"), 120, 720, 975, 375);
     cmdLater = Design::create<QPushButton>(this, "cmdLater", tr("Later"), 1680, 720, 975, 375);
     connect(cmdUpdate, &QPushButton::clicked, this, &FrmUpdate::frmUpdate_cmdUpdate_Click);
@@ -55,9 +42,9 @@ void FrmUpdate::frmUpdate_Form_Load()
 {
     const QSize outer = frameGeometry().size();
     imgBG->setGeometry(0, 0, outer.width(), outer.height());
-    lblVersion->setText(QStringLiteral("Your Version: ") + modStore::strVersion);
+    lblVersion->setText(QStringLiteral("Your Version: ") + m_version);
     // Only a well-formed version gets this far, so the text shown is a version number.
-    lblNewest->setText(QStringLiteral("Newest Version: ") + modStore::strNewest.trimmed());
+    lblNewest->setText(QStringLiteral("Newest Version: ") + m_newest.trimmed());
 }
 
 void FrmUpdate::frmUpdate_cmdUpdate_Click()

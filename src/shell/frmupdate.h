@@ -10,7 +10,8 @@ class FrmUpdate : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FrmUpdate(QWidget *parent = nullptr);
+    // `version` is the running one; `newest` the update server's version file as fetched.
+    FrmUpdate(const QString &version, const QString &newest, QWidget *parent = nullptr);
 
 public slots:
     void frmUpdate_Form_Load();
@@ -23,4 +24,7 @@ private:
     QLabel *lblNewest;
     QPushButton *cmdUpdate;
     QPushButton *cmdLater;
+
+    QString m_version;
+    QString m_newest;
 };

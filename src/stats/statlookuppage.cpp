@@ -1,9 +1,9 @@
 #include "stats/statlookuppage.h"
 
-#include "controls/changelabel.h"
 #include "controls/design.h"
 #include "controls/keyascii.h"
 #include "controls/twips.h"
+#include "controls/valuelabel.h"
 #include "core/endpoints.h"
 #include "core/urlfetcher.h"
 #include "stats/combatlevel.h"
@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextDocument>
@@ -21,7 +22,18 @@
 
 #include <algorithm>
 
-const std::array<StatLookupPage::Skill, 22> StatLookupPage::Skills = {{
+namespace {
+
+struct Skill
+{
+    const char *valueLabel; // objectName of the value label
+    const char *caption;    // the caption label's text
+    int column;             // 1 to 4
+    int row;                // 1 to 6
+};
+
+// Indexed by the field of the relay's answers, which is not the order of the rows.
+const std::array<Skill, RelayBody::SkillFields> Skills = {{
     {"lblAttack", "Attack:", 1, 1},
     {"lblStrength", "Strength:", 1, 3},
     {"lblDefence", "Defence:", 1, 2},
@@ -45,8 +57,6 @@ const std::array<StatLookupPage::Skill, 22> StatLookupPage::Skills = {{
     {"lblFarming", "Farming:", 4, 2},
     {"lblConstruction", "Construction:", 4, 4},
 }};
-
-namespace {
 
 // The grid, in twips: where each column's captions start, how wide they are (the value label
 // follows right after), and the top of each row.
@@ -95,65 +105,38 @@ StatLookupPage::StatLookupPage(QWidget *parent)
         const int width = CaptionWidth[skill.column - 1];
         const int top = RowTop[skill.row - 1];
 
-        auto *caption = new QLabel(QLatin1String(skill.caption), this);
-        caption->setObjectName(QStringLiteral("Label%1").arg(captionNumber++));
-        caption->setTextFormat(Qt::PlainText);
+        auto *caption =
+            Design::create<QLabel>(this, QStringLiteral("Label%1").arg(captionNumber++),
+                                   QLatin1String(skill.caption), left, top, width, LabelHeight);
         caption->setFont(Design::font(true));
-        Twips::place(caption, left, top, width, LabelHeight);
 
-        auto *value = new ChangeLabel(this);
-        value->setObjectName(QLatin1String(skill.valueLabel));
+        auto *value = Design::create<ValueLabel>(this, QLatin1String(skill.valueLabel), QString(),
+                                                 left + width, top, ValueWidth, LabelHeight);
         value->setFont(Design::font(false));
         // A screen reader reads the level shown; the caption beside it says whose level it is,
         // and the experience total stays the tool tip and so the description.
         caption->setBuddy(value);
         value->installEventFilter(this);
-        Twips::place(value, left + width, top, ValueWidth, LabelHeight);
         m_values[field] = value;
     }
-    lblAttack = m_values[0];
-    lblStrength = m_values[1];
-    lblDefence = m_values[2];
-    lblHitpoints = m_values[3];
-    lblRanged = m_values[4];
-    lblPrayer = m_values[5];
-    lblMagic = m_values[6];
-    lblCooking = m_values[7];
-    lblWoodcutting = m_values[8];
-    lblFletching = m_values[9];
-    lblFishing = m_values[10];
-    lblFiremaking = m_values[11];
-    lblCrafting = m_values[12];
-    lblSmithing = m_values[13];
-    lblMining = m_values[14];
-    lblHerblore = m_values[15];
-    lblAgility = m_values[16];
-    lblThieving = m_values[17];
-    lblSlayer = m_values[18];
-    lblRunecrafting = m_values[19];
-    lblFarming = m_values[20];
-    lblConstruction = m_values[21];
 
-    auto *combatCaption = new QLabel(tr("Combat:"), this);
-    combatCaption->setObjectName(QStringLiteral("Label%1").arg(captionNumber));
-    combatCaption->setTextFormat(Qt::PlainText);
+    auto *combatCaption = Design::create<QLabel>(this, QStringLiteral("Label%1").arg(captionNumber),
+                                                 tr("Combat:"), 7320, 1560, 840, LabelHeight);
     combatCaption->setFont(Design::font(true));
     combatCaption->setStyleSheet(QStringLiteral("color: red;"));
-    Twips::place(combatCaption, 7320, 1560, 840, LabelHeight);
 
-    lblCombat = new ChangeLabel(this);
-    lblCombat->setObjectName(QStringLiteral("lblCombat"));
+    lblCombat =
+        Design::create<ValueLabel>(this, "lblCombat", QString(), 8160, 1560, 1020, LabelHeight);
     lblCombat->setFont(Design::font(false));
     // Named by what it shows, like every value label; what it is goes in the description.
     combatCaption->setBuddy(lblCombat);
     lblCombat->setAccessibleDescription(tr("Combat level"));
-    Twips::place(lblCombat, 8160, 1560, 1020, LabelHeight);
 
     tmrCombat = new QTimer(this);
     tmrCombat->setObjectName(QStringLiteral("tmrCombat"));
     tmrCombat->setInterval(10);
+    tmrCombat->setSingleShot(true);
     connect(tmrCombat, &QTimer::timeout, this, &StatLookupPage::frmMain_tmrCombat_Timer);
-    connect(lblAttack, &ChangeLabel::changed, this, &StatLookupPage::frmMain_lblAttack_Change);
 
     iNetHS = new UrlFetcher(this);
     iNetHS->setObjectName(QStringLiteral("iNetHS"));
@@ -168,7 +151,7 @@ bool StatLookupPage::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     if (event->type() == QEvent::ToolTip) {
-        auto *label = qobject_cast<ChangeLabel *>(watched);
+        auto *label = qobject_cast<QLabel *>(watched);
         if (label && std::find(m_values.begin(), m_values.end(), label) != m_values.end()) {
             // Experience totals come from the relay: show them as the plain text they are,
             // whatever markup they may hold.
@@ -216,15 +199,16 @@ void StatLookupPage::lookup()
     if (experienceReply.ok)
         experience = RelayBody::fields(experienceReply.text());
 
-    // Attack's caption is written first: its change arms the combat level, which must see the
-    // whole of this lookup, and the timer can only fire once this handler has returned.
+    m_stats = m_stats.updated(levels, experience);
     for (int field = 0; field < RelayBody::SkillFields; ++field) {
-        ChangeLabel *label = valueLabel(field);
-        if (field < levels.size())
-            label->setCaption(levels.at(field));
-        if (field < experience.size())
-            label->setToolTip(experience.at(field) + QStringLiteral(" XP"));
+        QLabel *label = m_values.at(static_cast<size_t>(field));
+        label->setText(m_stats.levels.at(static_cast<size_t>(field)));
+        label->setToolTip(m_stats.experienceTip(field));
     }
+    // Only a lookup that wrote the Attack level works the combat level out again; the tick comes
+    // once this handler has returned, with every field of the lookup on screen.
+    if (!levels.isEmpty() && !tmrCombat->isActive())
+        tmrCombat->start();
 
     cboUsername->addItem(cboUsername->currentText());
 }
@@ -235,24 +219,9 @@ void StatLookupPage::frmMain_cmdRealHS_Click()
         Endpoints::current().officialHighscoreUrl(PlayerName::encoded(cboUsername->currentText())));
 }
 
-void StatLookupPage::frmMain_lblAttack_Change()
-{
-    if (!tmrCombat->isActive())
-        tmrCombat->start();
-}
-
 void StatLookupPage::frmMain_tmrCombat_Timer()
 {
-    lblCombat->setCaption(QString());
-
-    CombatLevel::Captions captions;
-    captions.attack = lblAttack->caption();
-    captions.strength = lblStrength->caption();
-    captions.defence = lblDefence->caption();
-    captions.hitpoints = lblHitpoints->caption();
-    captions.prayer = lblPrayer->caption();
-    if (const std::optional<QString> level = CombatLevel::text(captions, QLocale()))
-        lblCombat->setCaption(*level);
-
-    tmrCombat->stop();
+    lblCombat->setText(QString());
+    if (const std::optional<QString> level = CombatLevel::text(m_stats.combatCaptions(), QLocale()))
+        lblCombat->setText(*level);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "stats/playerstats.h"
+
 #include <QWidget>
 
 #include <array>
 
-class ChangeLabel;
+class QLabel;
 class QComboBox;
 class QPushButton;
 class QTimer;
@@ -17,26 +19,12 @@ class StatLookupPage : public QWidget
 {
     Q_OBJECT
 public:
-    struct Skill
-    {
-        const char *valueLabel; // objectName of the value label
-        const char *caption;    // the caption label's text
-        int column;             // 1 to 4
-        int row;                // 1 to 6
-    };
-    // Indexed by the field of the relay's answers, which is not the order of the rows.
-    static const std::array<Skill, 22> Skills;
-
     explicit StatLookupPage(QWidget *parent = nullptr);
-
-    // The value label of relay field `field`.
-    ChangeLabel *valueLabel(int field) const { return m_values.at(static_cast<size_t>(field)); }
 
 public slots:
     void frmMain_cboUsername_KeyPress(qint16 keyAscii);
     void frmMain_cmdView_Click();
     void frmMain_cmdRealHS_Click();
-    void frmMain_lblAttack_Change();
     void frmMain_tmrCombat_Timer();
 
 signals:
@@ -53,31 +41,13 @@ private:
     QComboBox *cboUsername;
     QPushButton *cmdView;
     QPushButton *cmdRealHS;
-    ChangeLabel *lblAttack;
-    ChangeLabel *lblStrength;
-    ChangeLabel *lblDefence;
-    ChangeLabel *lblHitpoints;
-    ChangeLabel *lblRanged;
-    ChangeLabel *lblPrayer;
-    ChangeLabel *lblMagic;
-    ChangeLabel *lblCooking;
-    ChangeLabel *lblWoodcutting;
-    ChangeLabel *lblFletching;
-    ChangeLabel *lblFishing;
-    ChangeLabel *lblFiremaking;
-    ChangeLabel *lblCrafting;
-    ChangeLabel *lblSmithing;
-    ChangeLabel *lblMining;
-    ChangeLabel *lblHerblore;
-    ChangeLabel *lblAgility;
-    ChangeLabel *lblThieving;
-    ChangeLabel *lblSlayer;
-    ChangeLabel *lblRunecrafting;
-    ChangeLabel *lblFarming;
-    ChangeLabel *lblConstruction;
-    ChangeLabel *lblCombat;
+    QLabel *lblCombat;
+    // Armed by a lookup that wrote the Attack level; its one tick works out the combat level
+    // once that lookup has shown everything.
     QTimer *tmrCombat;
     UrlFetcher *iNetHS;
 
-    std::array<ChangeLabel *, 22> m_values{};
+    PlayerStats m_stats;
+    // The value labels, in the relay's field order.
+    std::array<QLabel *, RelayBody::SkillFields> m_values{};
 };

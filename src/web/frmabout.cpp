@@ -11,26 +11,15 @@
 #include <QPushButton>
 #include <QUrl>
 
-namespace {
-
-// Client area at design, in twips.
-constexpr int ClientWidth = 4950;
-constexpr int ClientHeight = 3135;
-
-} // namespace
-
 FrmAbout::FrmAbout(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About HopWise"));
-    // A fixed tool window: a small title bar with a close box only, and no taskbar entry.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    // Qt leaves tool windows out when it looks for the last window; this one is a window of the
-    // program like any other and keeps it running while open.
-    setAttribute(Qt::WA_QuitOnClose, true);
-    setFixedSize(Twips::size(ClientWidth, ClientHeight));
+    // A fixed tool window: a small title bar with a close box only, and no taskbar entry. It is a
+    // window of the program like any other and keeps it running while open.
+    Design::setUpWindow(this, "frmAbout", QStringLiteral("About HopWise"),
+                        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowCloseButtonHint,
+                        Design::Closing::StaysLoaded, false, {4950, 3135});
 
     const QFont tahoma = Design::font();
     const QFont tahomaBold = Design::font(true);
@@ -38,19 +27,15 @@ FrmAbout::FrmAbout(QWidget *parent)
     imgBG = Design::backdrop(this, QStringLiteral(":/hopwise/about-backdrop.jpg"));
     imgBG->setGeometry(rect());
 
-    Label1 = new QLabel(
-        tr("HopWise was created by Quillon to help users change worlds in Runescape."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
+    Label1 = Design::create<QLabel>(
+        this, "Label1",
+        tr("HopWise was created by Quillon to help users change worlds in Runescape."), 120, 120,
+        4695, 495);
     Label1->setWordWrap(true);
     Label1->setFont(tahoma);
-    Twips::place(Label1, 120, 120, 4695, 495);
 
-    Label2 = new QLabel(tr("Special Thanks To:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setTextFormat(Qt::PlainText);
+    Label2 = Design::create<QLabel>(this, "Label2", tr("Special Thanks To:"), 120, 840, 2295, 255);
     Label2->setFont(tahomaBold);
-    Twips::place(Label2, 120, 840, 2295, 255);
 
     rtfThanks = new RichTextBox(this);
     rtfThanks->setObjectName(QStringLiteral("rtfThanks"));
@@ -59,13 +44,9 @@ FrmAbout::FrmAbout(QWidget *parent)
     rtfThanks->setFont(tahoma);
     Twips::place(rtfThanks, 120, 1080, 4695, 1455);
 
-    cmdClose = new QPushButton(tr("Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    Twips::place(cmdClose, 120, 2640, 975, 375);
-
-    cmdVelmora = new QPushButton(tr("Velmora"), this);
-    cmdVelmora->setObjectName(QStringLiteral("cmdVelmora"));
-    Twips::place(cmdVelmora, 3840, 2640, 975, 375);
+    cmdClose = Design::create<QPushButton>(this, "cmdClose", tr("Close"), 120, 2640, 975, 375);
+    cmdVelmora =
+        Design::create<QPushButton>(this, "cmdVelmora", tr("Velmora"), 3840, 2640, 975, 375);
 
     iNet = new UrlFetcher(this);
     iNet->setObjectName(QStringLiteral("iNet"));

@@ -30,12 +30,10 @@ constexpr int BrowserTop = 480;
 FrmBrowser::FrmBrowser(QWidget *parent)
     : QMainWindow(parent)
 {
-    setObjectName(QStringLiteral("frmBrowser"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QLatin1String(Caption));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/hopwise/icon.png")));
+    Design::setUpWindow(this, "frmBrowser", QLatin1String(Caption),
+                        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint,
+                        Design::Closing::Unloads, true, {});
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));

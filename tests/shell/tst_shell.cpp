@@ -45,6 +45,7 @@ namespace {
 
 const QByteArray VersionPath = "/~users/hopwise/version.qvx";
 const QByteArray HomePath = "/~users/hopwise/index.php";
+const QByteArray MovedPath = "/~users/hopwise/moved.qvx";
 
 // The program's windows by name, sorted: those on screen, or all that exist.
 QStringList windows(bool visibleOnly = true)
@@ -56,14 +57,6 @@ QStringList windows(bool visibleOnly = true)
     }
     names.sort();
     return names;
-}
-
-FrmUpdate *updatePrompt()
-{
-    FrmUpdate *prompt = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        prompt = prompt ? prompt : qobject_cast<FrmUpdate *>(w);
-    return prompt;
 }
 
 // Writes down the program's windows on screen each time one of them is shown.
@@ -85,6 +78,8 @@ protected:
 
 } // namespace
 
+Q_DECLARE_METATYPE(RecordingServer::Response)
+
 class TstShell : public QObject
 {
     Q_OBJECT
@@ -94,12 +89,13 @@ private slots:
 
     void startUp_data();
     void startUp();
+    void promptAnswers_data();
+    void promptAnswers();
     void updateEndsTheRealProgram();
     void menusPagesAndSizeModes();
     void loadSteps_data();
     void loadSteps();
-    void endingLeavesWindows_data();
-    void endingLeavesWindows();
+    void quitEndsEverything();
     void valuesReadAsShown();
     void everyWindowReadsAsShown();
     void keyboardReachesEveryControl();
@@ -107,6 +103,7 @@ private slots:
 
 private:
     RecordingServer m_server;
+    RecordingServer m_elsewhere; // another host
     QTemporaryDir m_programDir;
     QList<QUrl> m_opened;
     bool m_browserStarts = true;
@@ -117,6 +114,8 @@ void TstShell::initTestCase()
     QVERIFY(m_programDir.isValid());
     qputenv("HOPWISE_PROGRAM_DIR", m_programDir.path().toUtf8());
     m_server.setResponse(HomePath, "<html><body>home</body></html>");
+    m_server.setResponse(MovedPath, "1.1");
+    m_elsewhere.setResponse(MovedPath, "9.9.9");
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
     Desktop::setOpenUrlHandlerForTesting([this](const QUrl &url) {
         m_opened << url;
@@ -132,6 +131,7 @@ void TstShell::cleanup()
             delete w;
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
     m_server.clearRequests();
+    m_elsewhere.clearRequests();
     m_opened.clear();
     m_browserStarts = true;
     QFile::remove(m_programDir.filePath(QStringLiteral("open.wav")));
@@ -139,66 +139,44 @@ void TstShell::cleanup()
 
 void TstShell::startUp_data()
 {
-    QTest::addColumn<QString>("server"); // how the update server treats the version request
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("answer"); // to the update prompt; empty when none may come
-    QTest::newRow("same version") << "answers" << QByteArray("1.0.2\n") << 200 << "";
-    QTest::newRow("html page") << "answers" << QByteArray("<p>Moved 1.0.9</p>") << 200 << "";
-    QTest::newRow("server error") << "answers" << QByteArray("9.9.9") << 500 << "";
-    QTest::newRow("nobody listening") << "nobody listening" << QByteArray() << 0 << "";
-    QTest::newRow("Later") << "answers" << QByteArray("1.0.10") << 200 << "cmdLater";
-    QTest::newRow("Update") << "answers" << QByteArray(" 2.0.0\r\n") << 200 << "cmdUpdate";
-    // No web browser could be started: the player gets the address to fetch the installer by
-    // hand, then the program ends as after any "Update".
-    QTest::newRow("Update, no browser") << "answers" << QByteArray("9.9.9") << 200 << "no browser";
-    QTest::newRow("closing the prompt") << "answers" << QByteArray("1.1") << 200 << "close";
+    QTest::addColumn<QString>("server"); // where the update server is
+    QTest::addColumn<RecordingServer::Response>("version");
+    QTest::addColumn<QString>("newest"); // in the update prompt; empty: none may come
+    const QString here = m_server.authority();
+    auto row = [&here](const char *tag, const RecordingServer::Response &version,
+                       const char *newest = "") {
+        QTest::newRow(tag) << here << version << QString::fromLatin1(newest);
+    };
+    row("same version", {200, "1.0.2\n"});
+    row("html page", {200, "<p>Moved 1.0.9</p>"});
+    row("server error", {500, "9.9.9"});
+    QTest::newRow("nobody listening") << "127.0.0.1:1" << RecordingServer::Response() << "";
+    row("newer", {200, "1.0.10"}, "1.0.10");
+    row("newer, with blanks", {200, " 2.0.0\r\n"}, "2.0.0");
     // The check at start is bounded in all: a server that never answers or trickles its answer
     // counts as a failed check.
-    QTest::newRow("silent server") << "silent" << QByteArray("9.9.9") << 200 << "";
-    QTest::newRow("trickling server") << "trickling" << QByteArray("9.9.9") << 200 << "";
+    row("silent server", {200, "9.9.9", "text/plain", 0, true});
+    RecordingServer::Response trickling(200, "9.9.9" + QByteArray(4096, ' '));
+    trickling.trickleMs = 200;
+    row("trickling server", trickling);
     // A redirect is followed only on the same scheme, host and port.
-    QTest::newRow("redirect on the server")
-        << "redirect here" << QByteArray("1.1") << 200 << "cmdLater";
-    QTest::newRow("redirect to another host")
-        << "redirect away" << QByteArray("9.9.9") << 200 << "";
+    for (const RecordingServer *target : {&m_server, &m_elsewhere}) {
+        RecordingServer::Response moved(302);
+        moved.headers = "Location: http://" + target->authority().toLatin1() + MovedPath + "\r\n";
+        row(target == &m_server ? "redirect on the server" : "redirect to another host", moved,
+            target == &m_server ? "1.1" : "");
+    }
 }
 
 void TstShell::startUp()
 {
     QFETCH(QString, server);
-    QFETCH(QByteArray, body);
-    QFETCH(int, status);
-    QFETCH(QString, answer);
-    m_browserStarts = answer != QLatin1String("no browser");
-    if (!m_browserStarts)
-        answer = QStringLiteral("cmdUpdate");
-    RecordingServer elsewhere;
-    const QByteArray movedPath = "/~users/hopwise/moved.qvx";
-    RecordingServer::Response version(status, body);
-    if (server == QLatin1String("nobody listening")) {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QByteArray port = QByteArray::number(closed.serverPort());
-        closed.close();
-        qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:" + port);
-    } else if (server == QLatin1String("silent")) {
-        version.hang = true;
-    } else if (server == QLatin1String("trickling")) {
-        version.body = body + QByteArray(4096, ' ');
-        version.trickleMs = 200;
-    } else if (server.startsWith(QLatin1String("redirect"))) {
-        RecordingServer &target = server.endsWith(QLatin1String("here")) ? m_server : elsewhere;
-        target.setResponse(movedPath, body, status);
-        version = RecordingServer::Response(302);
-        version.headers = "Location: http://" + target.authority().toLatin1() + movedPath + "\r\n";
-    }
+    QFETCH(RecordingServer::Response, version);
+    QFETCH(QString, newest);
+    qputenv("HOPWISE_UPDATE_SERVER", server.toUtf8());
     m_server.setResponse(VersionPath, version);
-
     // What is on screen when the version file is asked for, and whenever a window shows.
     QStringList atCheck;
-    QString boxText; // of a message box the answer brings up
-    Qt::TextInteractionFlags boxFlags;
     QObject context;
     connect(&m_server, &RecordingServer::requestReceived, &context,
             [&atCheck](const RecordingServer::Request &r) {
@@ -210,56 +188,80 @@ void TstShell::startUp()
     QElapsedTimer started;
     started.start();
     QPointer<FrmSplash> splash = FrmSplash::start();
-    if (server != QLatin1String("nobody listening"))
-        QCOMPARE(atCheck, QStringList{"frmSplash"});
-    if (answer.isEmpty()) {
-        QVERIFY(splash);
-        QCOMPARE(windows(), QStringList{"frmSplash"});
+    QCOMPARE(atCheck, m_server.requests().isEmpty() ? QStringList() : QStringList{"frmSplash"});
+    QVERIFY(m_elsewhere.requests().isEmpty());
+    // The splash, or the prompt alone: no splash beside it, and none left to tick.
+    QCOMPARE(bool(splash), newest.isEmpty());
+    QTRY_COMPARE(windows(false), QStringList{newest.isEmpty() ? "frmSplash" : "frmUpdate"});
+    if (splash) {
         HOPWISE_FIND(QLabel, lblVersion, splash, QStringLiteral("lblVersion"));
         QCOMPARE(lblVersion->text(), QStringLiteral("Version:1.0.2"));
     } else {
-        // The prompt alone: no splash beside it, and none left to tick.
-        QVERIFY(!splash);
-        QTRY_COMPARE(windows(false), QStringList{"frmUpdate"});
-        QPointer<FrmUpdate> prompt = updatePrompt();
+        FrmUpdate *prompt = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            prompt = prompt ? prompt : qobject_cast<FrmUpdate *>(w);
         QVERIFY(QTest::qWaitForWindowExposed(prompt));
         HOPWISE_FIND(QLabel, lblVersion, prompt, QStringLiteral("lblVersion"));
         HOPWISE_FIND(QLabel, lblNewest, prompt, QStringLiteral("lblNewest"));
+        HOPWISE_FIND(QPushButton, cmdLater, prompt, QStringLiteral("cmdLater"));
         QCOMPARE(lblVersion->text(), QStringLiteral("Your Version: 1.0.2"));
-        QCOMPARE(lblNewest->text(),
-                 QStringLiteral("Newest Version: ") + QString::fromLatin1(body.trimmed()));
-        if (answer == QLatin1String("close"))
-            QVERIFY(prompt->close());
-        else {
-            HOPWISE_FIND(QPushButton, button, prompt, answer);
-            QTimer::singleShot(0, &context, [&] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                    boxText = box->text();
-                    boxFlags = box->textInteractionFlags();
-                    box->accept();
-                }
-            });
-            QTest::mouseClick(button, Qt::LeftButton);
-        }
+        QCOMPARE(lblNewest->text(), QStringLiteral("Newest Version: ") + newest);
+        QTest::mouseClick(cmdLater, Qt::LeftButton);
     }
-    QVERIFY(elsewhere.requests().isEmpty());
-    QCOMPARE(boxText.contains(Endpoints::current().installerUrl()), !m_browserStarts);
-    QCOMPARE(bool(boxFlags & Qt::TextSelectableByMouse), !m_browserStarts);
 
-    // The splash's tick or the answer hands over: the main window once, or nothing at all.
-    const bool mainShown = answer.isEmpty() || answer == QLatin1String("cmdLater");
-    const auto expected = mainShown ? QStringList{"frmMain"} : QStringList();
-    QTRY_COMPARE_WITH_TIMEOUT(windows(false), expected, 10000);
-    QCOMPARE(windows(), expected);
-    const bool update = answer == QLatin1String("cmdUpdate");
-    QCOMPARE(Forms::isEnding(), update);
-    QCOMPARE(m_opened,
-             update ? QList<QUrl>{QUrl(Endpoints::current().installerUrl())} : QList<QUrl>());
+    // The splash's tick or "Later" hands over to the main window, once.
+    QTRY_COMPARE_WITH_TIMEOUT(windows(false), QStringList{"frmMain"}, 10000);
+    QCOMPARE(windows(), QStringList{"frmMain"});
+    QVERIFY(!Forms::isEnding());
+    QVERIFY(m_opened.isEmpty());
     for (const QStringList &shown : shows.seen)
         QVERIFY2(!shown.contains("frmSplash") || shown.size() == 1, qPrintable(shown.join(' ')));
     // However the server behaves, the check at start gives up within a few seconds: twenty
     // leaves room for a loaded machine, and the old unbounded waits took half a minute.
     QVERIFY2(started.elapsed() < 20000, qPrintable(QString::number(started.elapsed())));
+}
+
+void TstShell::promptAnswers_data()
+{
+    QTest::addColumn<QString>("button"); // empty: the prompt's close box
+    QTest::addColumn<bool>("browserStarts");
+    QTest::newRow("Update") << "cmdUpdate" << true;
+    // No web browser could be started: the player gets the address to fetch the installer by
+    // hand, then the program ends as after any "Update".
+    QTest::newRow("Update, no browser") << "cmdUpdate" << false;
+    QTest::newRow("closing the prompt") << "" << true;
+}
+
+void TstShell::promptAnswers()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, browserStarts);
+    m_browserStarts = browserStarts;
+    auto *prompt = new FrmUpdate(QStringLiteral("1.0.2"), QStringLiteral("2.0.0"));
+    prompt->show();
+    QVERIFY(QTest::qWaitForWindowExposed(prompt));
+    QString boxText; // of a message box the answer brings up
+    Qt::TextInteractionFlags boxFlags;
+    QTimer::singleShot(0, prompt, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            boxText = box->text();
+            boxFlags = box->textInteractionFlags();
+            box->accept();
+        }
+    });
+    if (button.isEmpty()) {
+        QVERIFY(prompt->close());
+    } else {
+        HOPWISE_FIND(QPushButton, answer, prompt, button);
+        QTest::mouseClick(answer, Qt::LeftButton);
+    }
+    QTRY_COMPARE(windows(false), QStringList());
+    const bool update = !button.isEmpty();
+    QCOMPARE(Forms::isEnding(), update);
+    QCOMPARE(m_opened,
+             update ? QList<QUrl>{QUrl(Endpoints::current().installerUrl())} : QList<QUrl>());
+    QCOMPARE(boxText.contains(Endpoints::current().installerUrl()), !browserStarts);
+    QCOMPARE(bool(boxFlags & Qt::TextSelectableByMouse), !browserStarts);
 }
 
 void TstShell::updateEndsTheRealProgram()
@@ -413,52 +415,20 @@ void TstShell::loadSteps()
     QCOMPARE(seen.size(), soundPresent ? 1 : 0);
 }
 
-void TstShell::endingLeavesWindows_data()
+void TstShell::quitEndsEverything()
 {
-    QTest::addColumn<bool>("quit");
-    QTest::newRow("Quit ends everything without an unload step") << true;
-    QTest::newRow("closing the main window leaves the others") << false;
-}
-
-void TstShell::endingLeavesWindows()
-{
-    QFETCH(bool, quit);
-    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    // Closing the main window alone, which leaves the others and runs its unload step, is
+    // followed in a real program by tst_lifecycle.
     QPointer<FrmMain> w = Forms::showMain();
     QSignalSpy unloaded(w, &FrmMain::formUnloaded);
     QVERIFY(QTest::qWaitForWindowExposed(w));
     Forms::showBrowser();
     Forms::showAbout();
-
-    if (quit) {
-        HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
-        mnuQuit->trigger();
-        QCOMPARE(unloaded.count(), 0);
-        QVERIFY(Forms::isEnding());
-        QTRY_COMPARE(windows(), QStringList());
-        return;
-    }
-
-    // Only a running program looks for its last window: the closing runs inside exec(). The
-    // About box is a tool window and still keeps the program until it closes last.
-    QStringList left;
-    QList<int> lastBefore;
-    QTimer::singleShot(0, this, [&] {
-        w->close();
-        left = windows();
-        lastBefore << lastClosed.count();
-        Forms::browser()->close();
-        lastBefore << lastClosed.count();
-        Forms::about()->close();
-    });
-    QCOMPARE(QApplication::exec(), 0);
-    QCOMPARE(unloaded.count(), 1);
-    QCOMPARE(left, (QStringList{"frmAbout", "frmBrowser"}));
-    QCOMPARE(lastBefore, (QList<int>{0, 0}));
-    QCOMPARE(lastClosed.count(), 1);
-    // Unloaded: the window and all it runs (page, chat, media, timers) are gone with it.
-    QTRY_VERIFY(!w);
-    QVERIFY(!Forms::mainWindow());
+    HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
+    mnuQuit->trigger();
+    QCOMPARE(unloaded.count(), 0);
+    QVERIFY(Forms::isEnding());
+    QTRY_COMPARE(windows(), QStringList());
 }
 
 void TstShell::valuesReadAsShown()
@@ -569,7 +539,7 @@ void TstShell::everyWindowReadsAsShown()
     FrmMain *w = Forms::showMain();
     HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
     mnuMax->trigger(); // everything on screen
-    FrmUpdate prompt;
+    FrmUpdate prompt(QStringLiteral("1.0.2"), QStringLiteral("2.0.0"));
     const QList<QWidget *> others{Forms::showBrowser(), Forms::showAbout(), &prompt};
     prompt.show();
     QStringList faults;

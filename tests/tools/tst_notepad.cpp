@@ -191,7 +191,7 @@ void TestNotepad::notesSurviveTheMainWindow()
         QVERIFY(writeFile(folder + QStringLiteral("/notes.doc"), OldNotes));
     }
     const QString notes = folder + QStringLiteral("/notes.doc");
-    auto first = std::make_unique<FrmMain>();
+    QPointer<FrmMain> first = Forms::preloadMain();
     first->show();
     HOPWISE_FIND(RichTextBox, box, first, QStringLiteral("rtfNotes"));
     box->setFocus();
@@ -233,7 +233,6 @@ void TestNotepad::notesSurviveTheMainWindow()
     QVERIFY(!first->isVisible());
     // Saved at that moment, not later when the window object goes.
     QCOMPARE(readFile(notes), box->textRTF());
-    first.reset();
     Forms::resetForTesting();
 
     FrmMain second;
