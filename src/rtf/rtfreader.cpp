@@ -181,6 +181,9 @@ void addFormatWords(Keywords &t)
                 "keepn pagebb kerning expnd expndtw charscalex caps scaps outl shad embo impr "
                 "pard sectd trowd deflang deflangfe viewkind nouicompat",
                 [&t](std::string_view w) { t.try_emplace(w, KwInfo{Kw::Ignored}); });
+    // A nested row's properties; Word leaves the group open over the nested cells' text, so it
+    // is read through as readers of nested tables do. \nonesttables is skipped with the rest.
+    t["nesttableprops"] = {Kw::Ignored};
 }
 
 void addDocumentWords(Keywords &t)
@@ -199,14 +202,15 @@ void addDocumentWords(Keywords &t)
     t["blue"] = {Kw::Blue};
     // Destinations whose content is not text of the document. \pntext stays: it is the
     // bullet or number a list item shows; \pn, the list's definition, goes, so that
-    // bullets are not doubled.
+    // bullets are not doubled. \nonesttables repeats nested cells, read already, for readers
+    // that do not know nested tables.
     forEachWord(
         "info stylesheet pict object objdata header headerl headerr headerf footer footerl "
         "footerr footerf fldinst pn listtable listoverridetable revtbl rsidtbl filetbl "
         "footnote annotation atnid atnauthor xe tc template userprops shp shppict nonshppict "
         "do themedata colorschememapping latentstyles datastore xmlnstbl generator pgdsctbl "
         "buptim comment doccomm author operator title subject keywords company category "
-        "manager hlinkbase creatim revtim printim mmathPr private",
+        "manager hlinkbase creatim revtim printim mmathPr private nonesttables",
         [&t](std::string_view w) { t[w] = {Kw::SkipGroup}; });
 }
 

@@ -202,6 +202,14 @@ void TestRtf::readerRules_data()
         << QStringLiteral("お読みください©Прשלוםαβ中©caféسلامสวัส中üĞ");
     QTest::newRow("mac document code pages")
         << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0 T;}}\\'8e}") << "é";
+    QTest::newRow("nested cell inside its row properties")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 T;}}\\trowd\\cellx5000\\intbl"
+                      "\\itap1 Outer\\cell\\itap2{\\*\\nesttableprops\\trowd\\cellx2000 \\'c1.\\'b2. "
+                      "\\'c3\\'f3\\'eb\\'fc\\'ea\\'ee\\nestcell\\nestrow}\\itap1 end\\cell\\row}")
+        << QStringLiteral("Outer\tБ.І. Гулько\t\nend\t");
+    QTest::newRow("nested cells not repeated by their fallback")
+        << h + "\\intbl\\itap1 Outer\\cell\\itap2 Inner\\nestcell{\\*\\nesttableprops\\trowd\\nestrow}"
+               "{\\nonesttables Inner\\par}\\itap1 end\\cell\\row}" << "Outer\tInner\t\nend\t";
     QTest::newRow("mac greek document")
         << QByteArray("{\\rtf1\\ansi\\ansicpg10006{\\fonttbl{\\f0 T;}}\\'e1\\'e2}") << "αβ";
     // clang-format on
