@@ -14,8 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-// The reader's parser: the tokenizer and group state (rtfparser.cpp), the font and colour tables
-// (rtftables.cpp) and the text it builds (rtfoutput.cpp).
+// The parser behind RtfReader, in three files by job: the tokenizer and group state
+// (rtfparser.cpp), the font and colour tables (rtftables.cpp) and the text it builds
+// (rtfoutput.cpp); the control words it knows are in rtfkeywords.cpp.
 namespace RtfParsing {
 
 using namespace RtfCharsets;
@@ -89,7 +90,7 @@ private:
         Symbols symbols = Symbols::None;
     };
 
-    // Tokens
+    // The tokenizer and the group state (rtfparser.cpp)
     void openGroup();
     bool closeGroup(); // false once the document's outer group has closed
     void control();
@@ -100,39 +101,38 @@ private:
     void word(const KwInfo &info, bool hasParam, int param);
     bool documentWord(Kw kw, int param);
     void setDocumentCodePage(int cp);
-    void fontTableWord(Kw kw, int param);
-    void fontNameUnicode(int unit);
-    void colorTableWord(Kw kw, int param);
     void textWord(const KwInfo &info, bool hasParam, int param);
     void formatWord(Kw kw, bool hasParam, int param);
     void skipBinary(int count);
     void textByte(uchar b);
+    void setDest(Dest dest);
+    void setHidden(bool hidden);
+    void noteDeepChange();
 
-    // Emission
+    // The font and colour tables, and the code page they give the text (rtftables.cpp)
+    void fontTableWord(Kw kw, int param);
+    void fontNameUnicode(int unit);
+    void colorTableWord(Kw kw, int param);
+    void commitFontEntry();
+    void commitColor();
+    int entryNameCodePage() const;
+    Symbols currentSymbols();
+    int currentCodePage();
+    QString decode(const QByteArray &bytes, int cp);
+
+    // The text and its formats, into the document (rtfoutput.cpp)
     bool beginEmit();
     void emitPendingPars(int count);
+    void dropHighSurrogate();
     void emitChar(char16_t c);
     void emitUnicode(int unit);
     void emitByte(uchar b);
     void emitAscii(const char *text, qsizetype length);
     void paragraph();
-    void dropHighSurrogate();
     void flushBytes();
     void flushRun();
     void finish();
-    QString decode(const QByteArray &bytes, int cp);
-    int currentCodePage();
-    Symbols currentSymbols();
-    int entryNameCodePage() const;
     QTextCharFormat formatFor(const CharState &state);
-
-    void setDest(Dest dest);
-    void setHidden(bool hidden);
-    void noteDeepChange();
-
-    // Tables
-    void commitFontEntry();
-    void commitColor();
 
     const char *m_p;
     const char *m_end;
