@@ -161,7 +161,7 @@ void Parser::controlWord()
     const bool starred = m_starred;
     m_starred = false;
     m_groupStart = false;
-    const auto &table = keywords();
+    const auto &table = m_keywords;
     const auto it = length > RtfReader::MaxControlWordLength
                         ? table.end()
                         : table.find(std::string_view(start, size_t(length)));

@@ -90,19 +90,20 @@ private:
         Symbols symbols = Symbols::None;
     };
 
-    // The tokenizer and the group state (rtfparser.cpp)
-    void openGroup();
-    bool closeGroup(); // false once the document's outer group has closed
-    void control();
+    // The tokenizer and the group state (rtfparser.cpp). Those marked inline are called only
+    // there: the hint lets the compiler fold them into the loop, as when the parser was one file.
+    inline void openGroup();
+    inline bool closeGroup(); // false once the document's outer group has closed
+    inline void control();
     void skipFallbackUnit(char c);
-    void text(char c);
-    void controlWord();
-    void controlSymbol();
-    void word(const KwInfo &info, bool hasParam, int param);
-    bool documentWord(Kw kw, int param);
+    inline void text(char c);
+    inline void controlWord();
+    inline void controlSymbol();
+    inline void word(const KwInfo &info, bool hasParam, int param);
+    inline bool documentWord(Kw kw, int param);
     void setDocumentCodePage(int cp);
-    void textWord(const KwInfo &info, bool hasParam, int param);
-    void formatWord(Kw kw, bool hasParam, int param);
+    inline void textWord(const KwInfo &info, bool hasParam, int param);
+    inline void formatWord(Kw kw, bool hasParam, int param);
     void skipBinary(int count);
     void textByte(uchar b);
     void setDest(Dest dest);
@@ -137,6 +138,7 @@ private:
     const char *m_p;
     const char *m_end;
     QTextCursor &m_cursor;
+    const Keywords &m_keywords = keywords(); // looked up once, not at every word
 
     GroupState m_st;
     std::vector<GroupState> m_stack;
