@@ -25,6 +25,7 @@ NotepadPage::NotepadPage(QWidget *parent)
     Twips::place(rtfNotes, 120, 480, 11535, 2055);
 
     m_autosave = new QTimer(this);
+    m_autosave->setObjectName(QStringLiteral("autosave"));
     m_autosave->setSingleShot(true);
     m_autosave->setInterval(AutosaveDelayMs);
     // Restarted at every change: the save waits for a pause in the typing, not a fixed beat.
@@ -91,17 +92,18 @@ bool NotepadPage::saveNotes()
     QElapsedTimer took;
     took.start();
     const bool saved = rtfNotes->SaveFile(m_path);
-    // A save blocks the window while it writes. For very large notes the pause between saves
-    // grows with what one save costs, so typing is never stopped for more than a tenth of the
-    // time.
-    m_autosave->setInterval(
-        int(qBound(qint64(AutosaveDelayMs), took.elapsed() * 10, qint64(600000))));
+    m_autosave->setInterval(autosavePauseMs(took.elapsed()));
     if (!saved) {
         m_saveError = tr("%1: %2").arg(QDir::toNativeSeparators(m_path), rtfNotes->lastError());
         tell(tr("Your notes could not be saved to %1").arg(m_saveError));
         return false;
     }
     return true;
+}
+
+int NotepadPage::autosavePauseMs(qint64 saveMs)
+{
+    return int(qBound(qint64(AutosaveDelayMs), saveMs * 10, qint64(600000)));
 }
 
 QString NotepadPage::asideName(const QString &path)

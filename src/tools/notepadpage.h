@@ -24,6 +24,11 @@ public:
     bool saveNotes();
     QString lastSaveError() const { return m_saveError; }
 
+    // The pause after a change before the autosave writes, for a last save that took saveMs: a
+    // save blocks the window while it writes, so for very large notes the pause grows with it
+    // and typing is never stopped for more than a tenth of the time.
+    static int autosavePauseMs(qint64 saveMs);
+
     RichTextBox *notesBox() const { return rtfNotes; }
     // The notes file: "notes.doc" in the program directory.
     static QString notesFilePath();

@@ -184,24 +184,33 @@ void TestRtf::readerRules_data()
                "Spradling}} here.{\\*\\cs5 !}\\par}" << "See Allan Spradling here.!";
     QTest::newRow("star inside a group is ignored") << h + "a{\\b\\*\\foo b}c{\\*\\foo d}e}" << "abce";
     QTest::newRow("skipped group past the saved-state limit")
-        << h + QByteArray(600, '{') + "Lost {\\*\\htmltag x}text{\\v hid} and{\\fonttbl{\\f9 F;}} more"
-               + QByteArray(600, '}') + " end}" << "Lost text and more end";
+        << h + QByteArray(600, '{') + "Lost {\\*\\htmltag x}text{\\v hid{\\*\\htmltag x}den} and"
+               "{\\fonttbl{\\f9 F;}} more" + QByteArray(600, '}') + " end}" << "Lost text and more end";
     QTest::newRow("symbol fonts")
         << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 A;}{\\f1\\fcharset2 Symbol;}{\\f2 Symbol;}"
-                      "{\\f3\\fcharset2 Wingdings;}}{\\f1\\u61623\\'b7 ab\\'ae}{\\f2\\'b7 a\\'d6}"
+                      "{\\f3\\fcharset2 Wingdings;}}{\\f1\\u61623\\'b7\\u61472?ab\\'ae}{\\f2\\'b7 a\\'d6}"
                       "{\\f3\\'a7\\'d8\\u-3844?\\'fc}\\u61623?}")
         << QStringLiteral("• αβ→• α√▪➢✓✓\uF0B7");
     QTest::newRow("mac code pages")
         << QByteArray("{\\rtf1\\mac\\ansicpg10001{\\fonttbl{\\f0\\fcharset78 Osaka;}{\\f1\\fcharset89 C;}"
                       "{\\f2\\fcharset83 H;}{\\f3\\fcharset85 G;}{\\f4\\fcharset81 B;}{\\f5\\fcharset77 R;}"
-                      "{\\f6\\fcharset84 A;}{\\f7\\fcharset87 T;}{\\f8\\fcharset80 S;}{\\f9\\fcharset86 K;}}"
+                      "{\\f6\\fcharset84 A;}{\\f7\\fcharset87 T;}{\\f8\\fcharset80 S;}{\\f9\\fcharset86 K;}"
+                      "{\\f10\\fcharset88 E;}}"
                       "\\'82\\'a8\\'93\\'c7\\'82\\'dd\\'82\\'ad\\'82\\'be\\'82\\'b3\\'82\\'a2\\'fd"
                       "{\\f1\\'8f\\'f0}{\\f2\\'f9\\'ec\\'e5\\'ed}{\\f3\\'e1\\'e2}{\\f4\\'a4\\'a4\\'fd}"
                       "{\\f5 caf\\'8e}{\\f6\\'d3\\'e4\\'c7\\'e5}{\\f7\\'ca\\'c7\\'d1\\'ca}{\\f8\\'d6\\'d0\\'80}"
-                      "{\\f9\\'da}}")
-        << QStringLiteral("お読みください©Прשלוםαβ中©caféسلامสวัส中üĞ");
+                      "{\\f9\\'da}{\\f10 Dvo\\'de\\'87k}}")
+        << QStringLiteral("お読みください©Прשלוםαβ中©caféسلامสวัส中üĞDvořák");
     QTest::newRow("mac document code pages")
         << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0 T;}}\\'8e}") << "é";
+    QTest::newRow("nested cell inside its row properties")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 T;}}\\trowd\\cellx5000\\intbl"
+                      "\\itap1 Outer\\cell\\itap2{\\*\\nesttableprops\\trowd\\cellx2000 \\'c1.\\'b2. "
+                      "\\'c3\\'f3\\'eb\\'fc\\'ea\\'ee\\nestcell\\nestrow}\\itap1 end\\cell\\row}")
+        << QStringLiteral("Outer\tБ.І. Гулько\t\nend\t");
+    QTest::newRow("nested cells not repeated by their fallback")
+        << h + "\\intbl\\itap1 Outer\\cell\\itap2 Inner\\nestcell{\\*\\nesttableprops\\trowd\\nestrow}"
+               "{\\nonesttables Inner\\par}\\itap1 end\\cell\\row}" << "Outer\tInner\t\nend\t";
     QTest::newRow("mac greek document")
         << QByteArray("{\\rtf1\\ansi\\ansicpg10006{\\fonttbl{\\f0 T;}}\\'e1\\'e2}") << "αβ";
     // clang-format on

@@ -75,6 +75,10 @@ private slots:
     void fullDiskKeepsTheNotesFile_data();
     void fullDiskKeepsTheNotesFile();
     void autosaveSurvivesAKill();
+    void autosavePause_data();
+    void autosavePause();
+    void autosaveWaitsForTheKeyboard_data();
+    void autosaveWaitsForTheKeyboard();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir, m_data;
@@ -301,6 +305,63 @@ void TestNotepad::autosaveSurvivesAKill()
     restarted.show();
     HOPWISE_FIND(RichTextBox, box, &restarted, QStringLiteral("rtfNotes"));
     QCOMPARE(box->text(), typed);
+}
+
+void TestNotepad::autosavePause_data()
+{
+    // How long the last save took, and the pause in the typing the next autosave waits for.
+    QTest::addColumn<qint64>("saveMs");
+    QTest::addColumn<int>("pauseMs");
+    QTest::newRow("a quick save") << qint64(0) << 3000;
+    QTest::newRow("a save of 0.3 s") << qint64(299) << 3000;
+    QTest::newRow("a save of 1.5 s: ten times that") << qint64(1500) << 15000;
+    QTest::newRow("a save of an hour: ten minutes") << qint64(3600000) << 600000;
+}
+
+void TestNotepad::autosavePause()
+{
+    QFETCH(qint64, saveMs);
+    QFETCH(int, pauseMs);
+    QCOMPARE(NotepadPage::autosavePauseMs(saveMs), pauseMs);
+}
+
+void TestNotepad::autosaveWaitsForTheKeyboard_data()
+{
+    // Loading writes nothing, moves nothing aside; the first keystroke's autosave does.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("notes") << OldNotes << QStringList{"notes.doc"};
+    QTest::newRow("unreadable notes") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+                                      << QStringList{"notes.doc", "notes.doc.unreadable"};
+}
+
+void TestNotepad::autosaveWaitsForTheKeyboard()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, after);
+    QVERIFY(writeFile(notesPath(), before));
+    NotepadPage page;
+    page.show();
+    page.loadNotes();
+    HOPWISE_FIND(QTimer, autosave, &page, QStringLiteral("autosave"));
+    QVERIFY(!autosave->isActive());
+    // Past the moment an autosave armed by the loading would have written (coarse timers may
+    // fire up to a twentieth late).
+    QTimer past;
+    past.setSingleShot(true);
+    past.setTimerType(Qt::PreciseTimer);
+    QSignalSpy passed(&past, &QTimer::timeout);
+    past.start(autosave->interval() + autosave->interval() / 10);
+    QVERIFY(passed.wait(60000));
+    QCOMPARE(readFile(notesPath()), before);
+    QCOMPARE(leftIn(m_dir->path()), QStringList{"notes.doc"});
+
+    page.notesBox()->setFocus();
+    QTest::keyClicks(page.notesBox(), QStringLiteral("rope"));
+    QVERIFY(autosave->isActive());
+    QCOMPARE(autosave->interval(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(notesPath()).contains("rope"), 60000);
+    QCOMPARE(leftIn(m_dir->path()), after);
 }
 
 int main(int argc, char *argv[])
