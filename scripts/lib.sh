@@ -1,8 +1,7 @@
 # shellcheck shell=bash
-# What scripts/test, run, bench and package share; sourced, never run. Sets `root` to the
-# source tree and installs what is missing.
+# What scripts/test, run, bench and package share; sourced, never run, and installs nothing
+# (those scripts run scripts/setup themselves). Sets `root` to the source tree.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/scripts/setup"
 
 # hopwise_configure BUILD_DIR BUILD_TYPE [CMAKE_ARG...]: a Ninja build, through ccache when
 # there is one.
