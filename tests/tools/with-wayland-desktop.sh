@@ -62,15 +62,22 @@ if [ "$(id -u)" -eq 0 ]; then
   fi
   runuser -u "$user" -- test -x "$1" ||
     skip "$user cannot run $1 (a folder on its way is closed to other users)"
+  # Every process of this desktop carries the run's mark, which tells it from another run's.
+  mark=$$-$RANDOM
   status=0
   runuser -u "$user" -- env -u XDG_RUNTIME_DIR -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY \
-    -u WAYLAND_DISPLAY "$self" "$@" || status=$?
+    -u WAYLAND_DISPLAY HOPWISE_WAYLAND_RUN="$mark" "$self" "$@" || status=$?
   # The desktop is the test's own: nothing of it may outlive the test (processes that ended
   # and wait for the system to collect them do not count).
-  left=$(ps -u "$user" -o pid=,stat=,args= | awk '$2 !~ /^Z/')
+  left=""
+  for pid in $(ps -u "$user" -o pid=,stat= | awk '$2 !~ /^Z/ {print $1}'); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "HOPWISE_WAYLAND_RUN=$mark"; then
+      left+="$(ps -o pid=,args= -p "$pid")"$'\n'
+    fi
+  done
   if [ -n "$left" ]; then
     echo "FAIL: the desktop left processes behind:"
-    echo "$left"
+    echo -n "$left"
     status=1
   fi
   exit $status
