@@ -103,12 +103,15 @@ QByteArray abiword(const QString &format, const QString &in, const QByteArray &d
     p.start(QStringLiteral("soffice"), args);
     p.waitForFinished(180000);
     QByteArray result = readFile(dir.filePath(QFileInfo(in).completeBaseName() + '.' + format));
-    // Its text starts with a byte order mark and ends every paragraph with a line feed, where
-    // AbiWord's separates them.
+    // Its text starts with a byte order mark, puts a U+2006 before each space of a run of them,
+    // and ends every paragraph with a line feed, where AbiWord's separates them.
     if (result.startsWith("\xEF\xBB\xBF"))
         result.remove(0, 3);
-    if (format == QLatin1String("txt") && result.endsWith('\n'))
-        result.chop(1);
+    if (format == QLatin1String("txt")) {
+        result.replace("\xE2\x80\x86", "");
+        if (result.endsWith('\n'))
+            result.chop(1);
+    }
     QFile copy(out);
     if (copy.open(QIODevice::WriteOnly))
         copy.write(result);
