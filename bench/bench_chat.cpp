@@ -110,7 +110,7 @@ int main(int argc, char *argv[])
         return 1;
     page.findChild<QLineEdit *>(QStringLiteral("txtUsername"))->setText(QStringLiteral("bob"));
     page.findChild<QLineEdit *>(QStringLiteral("txtIP"))
-        ->setText(QStringLiteral("127.0.0.1:%1").arg(server.port));
+        ->setText(QStringLiteral("127.0.0.1:%1").arg(server.port.load()));
     page.findChild<QPushButton *>(QStringLiteral("cmdConnect"))->click();
     auto *chat = page.findChild<QGroupBox *>(QStringLiteral("fraChat"));
     if (!QTest::qWaitFor([chat] { return chat->isVisible(); }, 10000)) {

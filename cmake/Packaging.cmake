@@ -62,14 +62,20 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt Multimedia's GStreamer back end needs the base plugins (without them creating the media
-# player crashes) and the good ones (WAV and most audio); links open in the desktop's browser
-# through xdg-open. The web engine's helper process (libqt6webenginecore6-bin) comes in through
-# the shlibs of libqt6webenginecore6.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, xdg-utils")
-# Every window is laid out for Tahoma, which fonts-wine provides. On a Wayland desktop only its
-# screenshot portal can take "Take SS"'s picture of the screen.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, xdg-desktop-portal")
+# dpkg-shlibdeps runs on the release the package is built on, so the names are that release's
+# (libqt6core6t64 on Debian 13). Up to Qt 6.4 (Debian 12) Qt Multimedia plays through GStreamer,
+# whose base plugins (without them creating the media player crashes) and good ones (WAV and
+# most audio) nothing else pulls in. From Qt 6.5 it plays through FFmpeg, whose libraries
+# libqt6multimedia6 depends on itself. Links open in the desktop's browser through xdg-open. The
+# web engine's helper process (libqt6webenginecore6-bin) comes in through the shlibs of
+# libqt6webenginecore6.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
+if(Qt6Multimedia_VERSION VERSION_LESS 6.5)
+  string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, ")
+endif()
+# Every window is laid out for Tahoma, which fonts-wine provides; where there is no wine, Liberation
+# Sans is no wider. On a Wayland desktop only its screenshot portal can take "Take SS"'s picture
+# of the screen.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine | fonts-liberation, xdg-desktop-portal")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://updates.hopwise.quillon.net:81/~users/hopwise/index.php")
 include(CPack)

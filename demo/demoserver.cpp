@@ -3,6 +3,7 @@
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
+#include <QTcpServer>
 #include <QUrlQuery>
 
 #include <cmath>
@@ -62,21 +63,37 @@ DemoServer::DemoServer(QObject *parent)
     , m_server(new QHttpServer(this))
     , m_credits(kDefaultCredits)
 {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // Qt 6.8 gave the handler a context object and the responder by reference; until then it
+    // took a plain function and the responder to keep.
+    m_server->setMissingHandler(
+        this, [this](const QHttpServerRequest &request, QHttpServerResponder &responder) {
+            answer(request, responder);
+        });
+#else
     m_server->setMissingHandler(
         [this](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
-            answer(request, std::move(responder));
+            answer(request, responder);
         });
+#endif
 }
 
 DemoServer::~DemoServer() = default;
 
 quint16 DemoServer::listen(quint16 port)
 {
-    m_port = m_server->listen(QHostAddress::LocalHost, port);
+    // Every Qt from 6.4 binds a server that listens already (listen() left the HTTP server in 6.8).
+    auto *tcp = new QTcpServer(m_server);
+    if (!tcp->listen(QHostAddress::LocalHost, port)) {
+        delete tcp;
+        return 0;
+    }
+    m_server->bind(tcp);
+    m_port = tcp->serverPort();
     return m_port;
 }
 
-void DemoServer::answer(const QHttpServerRequest &request, QHttpServerResponder &&responder)
+void DemoServer::answer(const QHttpServerRequest &request, QHttpServerResponder &responder)
 {
     const QString host = QString::fromLatin1(request.value("Host")).section(QLatin1Char(':'), 0, 0);
     const QString path = request.url().path();

@@ -29,7 +29,7 @@ public:
     void setCredits(const QByteArray &rtf) { m_credits = rtf; }
 
 private:
-    void answer(const QHttpServerRequest &request, QHttpServerResponder &&responder);
+    void answer(const QHttpServerRequest &request, QHttpServerResponder &responder);
 
     QHttpServer *m_server;
     quint16 m_port = 0;

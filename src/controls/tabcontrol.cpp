@@ -7,6 +7,8 @@
 #include <QStylePainter>
 #include <QTabBar>
 
+#include <utility>
+
 namespace {
 
 // Tabs keep their natural width while they fit; when the captions are wider than the control,
@@ -123,7 +125,7 @@ void TabControl::showPage(int index)
 void TabControl::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    for (QWidget *page : qAsConst(m_pages))
+    for (QWidget *page : std::as_const(m_pages))
         page->setGeometry(rect());
     static_cast<FittingTabBar *>(m_bar)->fit(width());
     m_bar->setGeometry(0, 0, width(), m_bar->sizeHint().height());

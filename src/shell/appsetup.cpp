@@ -26,15 +26,18 @@ void beforeApplication()
     QGuiApplication::setDesktopFileName(QStringLiteral(HOPWISE_APP_ID));
 }
 
-void afterApplication(QApplication &app)
+void afterApplication(QApplication &app, const QString &tahomaDir)
 {
     app.setApplicationDisplayName(QString());
-    const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
-    if (QFile::exists(tahoma))
-        QFontDatabase::addApplicationFont(tahoma);
-    const QString tahomaBold = QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf");
-    if (QFile::exists(tahomaBold))
-        QFontDatabase::addApplicationFont(tahomaBold);
+    for (const char *file : {"tahoma.ttf", "tahomabd.ttf"}) {
+        const QString path = tahomaDir + QLatin1Char('/') + QLatin1String(file);
+        if (QFile::exists(path))
+            QFontDatabase::addApplicationFont(path);
+    }
+    // Without Tahoma (Debian testing has no wine) the fixed-size labels clip in the usual
+    // fallback, DejaVu Sans, which is wider; Liberation Sans, of Arial's widths, is no wider.
+    if (!QFontDatabase::hasFamily(QStringLiteral("Tahoma")))
+        QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(8.25);
     app.setFont(font);

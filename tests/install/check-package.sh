@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# check-package.sh <build dir> <version>
+# check-package.sh <build dir> <version> <Qt Multimedia version>
 # Builds the Debian package from the build with CPack into a temporary folder and checks its
 # control fields: dependencies found by dpkg-shlibdeps plus the run-time pieces it cannot see,
-# and the files with their places and owners.
+# and the files with their places and owners. As root in CI (CI=true) or with
+# HOPWISE_TEST_INSTALL=1 it also installs the package, starts it and removes it again.
 set -euo pipefail
-build=$1 version=$2
+build=$1 version=$2 multimedia=$3
 
 out=$(mktemp -d "${TMPDIR:-/tmp}/hopwise-package.XXXXXX")
 trap 'rm -rf "$out"' EXIT
@@ -34,10 +35,19 @@ field() { dpkg-deb -f "$deb" "$1"; }
 names() { tr ',' '\n' | sed 's/^ *//; s/[ (].*//' | sort -u; }
 depends=$(field Depends | names)
 # Linked libraries (seen by dpkg-shlibdeps) and what is loaded at run time (declared by us).
-for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 \
-  libqt6webenginecore6 libqt6webenginewidgets6 libqt6multimedia6 libqt6dbus6 \
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good libqt6webenginecore6-bin xdg-utils; do
-  grep -qx "$need" <<<"$depends" || fail "Depends lacks $need: $(field Depends)"
+# Debian 13 renamed the libraries whose ABI the 64-bit time_t changed (libqt6core6t64).
+need=(libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6
+  libqt6webenginecore6 libqt6webenginewidgets6 libqt6multimedia6 libqt6dbus6
+  libqt6webenginecore6-bin xdg-utils)
+# Until Qt 6.5 Qt Multimedia plays through GStreamer, whose plugins nothing else pulls in; from
+# 6.5 through FFmpeg, whose libraries libqt6multimedia6 depends on itself.
+if [ "$(printf '%s\n' "$multimedia" 6.5 | sort -V | head -n1)" != 6.5 ]; then
+  need+=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+elif grep -q '^gstreamer' <<<"$depends"; then
+  fail "Depends has GStreamer plugins the FFmpeg back end does not use: $(field Depends)"
+fi
+for n in "${need[@]}"; do
+  grep -qxF -e "$n" -e "${n}t64" <<<"$depends" || fail "Depends lacks $n: $(field Depends)"
 done
 # Build-only packages must not be pulled onto a player's machine.
 if grep -E -- '-dev$|^qt6-httpserver|^libqt6httpserver|^libqt6test' <<<"$depends"; then
@@ -65,6 +75,30 @@ done
 dpkg-deb -x "$deb" "$out/root"
 if readelf -S "$out/root/usr/bin/hopwise" | grep -q '\.debug_info'; then
   fail "usr/bin/hopwise is not stripped"
+fi
+
+# Installed on the release it was built on: its Depends are met there, it starts and shows a
+# window, and it leaves nothing behind when removed. Only on a machine that is there to be
+# changed, and never over a copy already installed.
+if [ "$(id -u)" -eq 0 ] && { [ "${CI:-}" = true ] || [ "${HOPWISE_TEST_INSTALL:-}" = 1 ]; }; then
+  if [ "$(dpkg-query -W -f='${Status}' hopwise 2>/dev/null)" = "install ok installed" ]; then
+    echo "SKIP install: hopwise is installed on this machine already"
+  else
+    apt=(apt-get -o DPkg::Lock::Timeout=600 -y -q --no-install-recommends)
+    if ! log=$(DEBIAN_FRONTEND=noninteractive "${apt[@]}" install "$deb" 2>&1); then
+      echo "$log" >&2
+      fail "the package does not install here"
+    else
+      HOPWISE_UPDATE_SERVER=127.0.0.1:9 /usr/bin/hopwise >"$out/run.log" 2>&1 &
+      pid=$!
+      timeout 120 xdotool search --sync --onlyvisible --pid "$pid" >/dev/null ||
+        fail "the installed program shows no window: $(tail -n 20 "$out/run.log")"
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+      DEBIAN_FRONTEND=noninteractive "${apt[@]}" purge hopwise >/dev/null 2>&1 || fail "the package does not remove"
+      [ ! -e /usr/bin/hopwise ] || fail "/usr/bin/hopwise is left after removing the package"
+    fi
+  fi
 fi
 
 [ $status -eq 0 ] && echo "$(basename "$deb"): $(field Depends)"

@@ -21,6 +21,7 @@ if [ "${1:-}" = --in-sway ]; then
   dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XDG_RUNTIME_DIR XDG_SESSION_TYPE \
     XDG_CURRENT_DESKTOP SWAYSOCK HOME
   pipewire >"$XDG_RUNTIME_DIR/pipewire.log" 2>&1 &
+  pipewire=$!
   # The program asks for the portal first, so that it is started by the program's own request.
   status=0
   for platform in wayland xcb; do
@@ -35,6 +36,9 @@ if [ "${1:-}" = --in-sway ]; then
     echo "the desktop portal offers no Screenshot interface here: $answer" >"$work/skip"
   fi
   echo "== done after ${SECONDS}s" >>"$work/test.log"
+  # pipewire outlives the session bus and sway; it is this desktop's, so it ends with it.
+  kill "$pipewire" 2>/dev/null || true
+  wait "$pipewire" 2>/dev/null || true
   echo $status >"$work/status"
   swaymsg exit >/dev/null 2>&1 || true
   exit 0
@@ -44,7 +48,8 @@ for tool in sway Xwayland swaybg grim pipewire dbus-run-session dbus-update-acti
   /usr/libexec/xdg-desktop-portal /usr/libexec/xdg-desktop-portal-wlr; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup installs it)"
 done
-[ -n "$(find /usr/lib -path '*/qt6/plugins/platforms/libqwayland-*.so' -print -quit)" ] ||
+# libqwayland-generic.so and its kin until Qt 6.10, one libqwayland.so since.
+[ -n "$(find /usr/lib -path '*/qt6/plugins/platforms/libqwayland*.so' -print -quit)" ] ||
   skip "Qt's Wayland platform plugin is not installed (qt6-wayland)"
 
 self=$(readlink -f "$0")
@@ -57,8 +62,25 @@ if [ "$(id -u)" -eq 0 ]; then
   fi
   runuser -u "$user" -- test -x "$1" ||
     skip "$user cannot run $1 (a folder on its way is closed to other users)"
-  exec runuser -u "$user" -- env -u XDG_RUNTIME_DIR -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY \
-    -u WAYLAND_DISPLAY "$self" "$@"
+  # Every process of this desktop carries the run's mark, which tells it from another run's.
+  mark=$$-$RANDOM
+  status=0
+  runuser -u "$user" -- env -u XDG_RUNTIME_DIR -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY \
+    -u WAYLAND_DISPLAY HOPWISE_WAYLAND_RUN="$mark" "$self" "$@" || status=$?
+  # The desktop is the test's own: nothing of it may outlive the test (processes that ended
+  # and wait for the system to collect them do not count).
+  left=""
+  for pid in $(ps -u "$user" -o pid=,stat= | awk '$2 !~ /^Z/ {print $1}'); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "HOPWISE_WAYLAND_RUN=$mark"; then
+      left+="$(ps -o pid=,args= -p "$pid")"$'\n'
+    fi
+  done
+  if [ -n "$left" ]; then
+    echo "FAIL: the desktop left processes behind:"
+    echo -n "$left"
+    status=1
+  fi
+  exit $status
 fi
 
 work=$(mktemp -d /tmp/hopwise-wayland.XXXXXX)
