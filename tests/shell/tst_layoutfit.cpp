@@ -44,7 +44,7 @@ void TstLayoutFit::textsFit()
     else if (window == QLatin1String("frmSplash"))
         w = std::make_unique<FrmSplash>();
     else if (window == QLatin1String("frmUpdate"))
-        w = std::make_unique<FrmUpdate>();
+        w = std::make_unique<FrmUpdate>(QStringLiteral("1.0.2"), QStringLiteral("1.0.10"));
     else if (window == QLatin1String("frmAbout"))
         w = std::make_unique<FrmAbout>();
     else
