@@ -259,19 +259,15 @@ void TestWeb::newWindowsGoToTheDesktop_data()
 {
     QTest::addColumn<QString>("view");
     QTest::addColumn<QString>("elsewhere"); // an address no new window may take to the desktop
-    QTest::newRow("game view, file") << "wbClient"
-                                     << "file:///etc/passwd";
-    QTest::newRow("game view, mail") << "wbClient"
-                                     << "mailto:mira@example.com";
-    QTest::newRow("game view, irc") << "wbClient"
-                                    << "irc://irc.example.com/hopwise";
-    QTest::newRow("mini browser, ftp") << "wbMinibrowser"
-                                       << "ftp://ftp.example.com/";
-    QTest::newRow("mini browser, steam") << "wbMinibrowser"
-                                         << "steam://run/1343400";
+    // clang-format off
+    QTest::newRow("game view, file") << "wbClient" << "file:///etc/passwd";
+    QTest::newRow("game view, mail") << "wbClient" << "mailto:mira@example.com";
+    QTest::newRow("game view, irc") << "wbClient" << "irc://irc.example.com/hopwise";
+    QTest::newRow("mini browser, ftp") << "wbMinibrowser" << "ftp://ftp.example.com/";
+    QTest::newRow("mini browser, steam") << "wbMinibrowser" << "steam://run/1343400";
     // The engine hands a new window only the data addresses it would download.
-    QTest::newRow("mini browser, data") << "wbMinibrowser"
-                                        << "data:application/octet-stream;base64,TVo=";
+    QTest::newRow("mini browser, data") << "wbMinibrowser" << "data:application/octet-stream;base64,TVo=";
+    // clang-format on
 }
 
 void TestWeb::newWindowsGoToTheDesktop()
