@@ -210,8 +210,8 @@ private slots:
         QTest::addColumn<QString>("label");  // empty: the PC button must load nothing
         QTest::addColumn<QString>("notice"); // the notice's text, or how it starts
         const QString unknown = QStringLiteral("The Pest Control world is not known right now.");
-        // Which labels are labels is tst_catalogue's: here what the page makes of one and of none.
-        QTest::newRow("label") << QByteArray("pest3") << 200 << "pest3" << QString();
+        // Which labels are labels is tst_catalogue's: here what the page makes of one and of none
+        // (a plain label is the PC row of everySelectionFetchesThePcWorldFirst).
         QTest::newRow("blanks and line break")
             << QByteArray("  ab12 \r\n") << 200 << "ab12" << QString();
         QTest::newRow("another domain") << QByteArray("evil.example/x?") << 200 << "" << unknown;
