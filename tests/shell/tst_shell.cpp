@@ -17,13 +17,11 @@
 #include "web/frmbrowser.h"
 #include "worlds/worldswitcher.h"
 
-#include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMediaPlayer>
 #include <QMenu>
 #include <QMenuBar>
@@ -34,7 +32,6 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
