@@ -17,14 +17,11 @@
 #include "web/frmbrowser.h"
 #include "worlds/worldswitcher.h"
 
-#include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMediaPlayer>
 #include <QMenu>
 #include <QMenuBar>
@@ -35,7 +32,6 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
@@ -45,7 +41,6 @@ namespace {
 
 const QByteArray VersionPath = "/~users/hopwise/version.qvx";
 const QByteArray HomePath = "/~users/hopwise/index.php";
-const QByteArray MovedPath = "/~users/hopwise/moved.qvx";
 
 // The program's windows by name, sorted: those on screen, or all that exist.
 QStringList windows(bool visibleOnly = true)
@@ -103,7 +98,6 @@ private slots:
 
 private:
     RecordingServer m_server;
-    RecordingServer m_elsewhere; // another host
     QTemporaryDir m_programDir;
     QList<QUrl> m_opened;
     bool m_browserStarts = true;
@@ -114,8 +108,6 @@ void TstShell::initTestCase()
     QVERIFY(m_programDir.isValid());
     qputenv("HOPWISE_PROGRAM_DIR", m_programDir.path().toUtf8());
     m_server.setResponse(HomePath, "<html><body>home</body></html>");
-    m_server.setResponse(MovedPath, "1.1");
-    m_elsewhere.setResponse(MovedPath, "9.9.9");
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
     Desktop::setOpenUrlHandlerForTesting([this](const QUrl &url) {
         m_opened << url;
@@ -131,7 +123,6 @@ void TstShell::cleanup()
             delete w;
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
     m_server.clearRequests();
-    m_elsewhere.clearRequests();
     m_opened.clear();
     m_browserStarts = true;
     QFile::remove(m_programDir.filePath(QStringLiteral("open.wav")));
@@ -139,41 +130,23 @@ void TstShell::cleanup()
 
 void TstShell::startUp_data()
 {
-    QTest::addColumn<QString>("server"); // where the update server is
-    QTest::addColumn<RecordingServer::Response>("version");
+    // Parsing is tst_startup_version's; redirects and the bound on a server that holds the check
+    // are tst_fetch's: here what the player sees.
+    QTest::addColumn<RecordingServer::Response>("version"); // status 0: nobody listening
     QTest::addColumn<QString>("newest"); // in the update prompt; empty: none may come
-    const QString here = m_server.authority();
-    auto row = [&here](const char *tag, const RecordingServer::Response &version,
-                       const char *newest = "") {
-        QTest::newRow(tag) << here << version << QString::fromLatin1(newest);
-    };
-    row("same version", {200, "1.0.2\n"});
-    row("html page", {200, "<p>Moved 1.0.9</p>"});
-    row("server error", {500, "9.9.9"});
-    QTest::newRow("nobody listening") << "127.0.0.1:1" << RecordingServer::Response() << "";
-    row("newer", {200, "1.0.10"}, "1.0.10");
-    row("newer, with blanks", {200, " 2.0.0\r\n"}, "2.0.0");
-    // The check at start is bounded in all: a server that never answers or trickles its answer
-    // counts as a failed check.
-    row("silent server", {200, "9.9.9", "text/plain", 0, true});
-    RecordingServer::Response trickling(200, "9.9.9" + QByteArray(4096, ' '));
-    trickling.trickleMs = 200;
-    row("trickling server", trickling);
-    // A redirect is followed only on the same scheme, host and port.
-    for (const RecordingServer *target : {&m_server, &m_elsewhere}) {
-        RecordingServer::Response moved(302);
-        moved.headers = "Location: http://" + target->authority().toLatin1() + MovedPath + "\r\n";
-        row(target == &m_server ? "redirect on the server" : "redirect to another host", moved,
-            target == &m_server ? "1.1" : "");
-    }
+    using R = RecordingServer::Response;
+    QTest::newRow("same version") << R(200, "1.0.2\n") << "";
+    QTest::newRow("server error") << R(500, "9.9.9") << "";
+    QTest::newRow("nobody listening") << R(0) << "";
+    QTest::newRow("newer, with blanks") << R(200, " 1.0.10\r\n") << "1.0.10";
 }
 
 void TstShell::startUp()
 {
-    QFETCH(QString, server);
     QFETCH(RecordingServer::Response, version);
     QFETCH(QString, newest);
-    qputenv("HOPWISE_UPDATE_SERVER", server.toUtf8());
+    if (version.status == 0)
+        qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
     m_server.setResponse(VersionPath, version);
     // What is on screen when the version file is asked for, and whenever a window shows.
     QStringList atCheck;
@@ -185,11 +158,8 @@ void TstShell::startUp()
             });
     ShowWatcher shows;
 
-    QElapsedTimer started;
-    started.start();
     QPointer<FrmSplash> splash = FrmSplash::start();
     QCOMPARE(atCheck, m_server.requests().isEmpty() ? QStringList() : QStringList{"frmSplash"});
-    QVERIFY(m_elsewhere.requests().isEmpty());
     // The splash, or the prompt alone: no splash beside it, and none left to tick.
     QCOMPARE(bool(splash), newest.isEmpty());
     QTRY_COMPARE(windows(false), QStringList{newest.isEmpty() ? "frmSplash" : "frmUpdate"});
@@ -216,27 +186,21 @@ void TstShell::startUp()
     QVERIFY(m_opened.isEmpty());
     for (const QStringList &shown : shows.seen)
         QVERIFY2(!shown.contains("frmSplash") || shown.size() == 1, qPrintable(shown.join(' ')));
-    // However the server behaves, the check at start gives up within a few seconds: twenty
-    // leaves room for a loaded machine, and the old unbounded waits took half a minute.
-    QVERIFY2(started.elapsed() < 20000, qPrintable(QString::number(started.elapsed())));
 }
 
 void TstShell::promptAnswers_data()
 {
     QTest::addColumn<QString>("button"); // empty: the prompt's close box
-    QTest::addColumn<bool>("browserStarts");
-    QTest::newRow("Update") << "cmdUpdate" << true;
     // No web browser could be started: the player gets the address to fetch the installer by
-    // hand, then the program ends as after any "Update".
-    QTest::newRow("Update, no browser") << "cmdUpdate" << false;
-    QTest::newRow("closing the prompt") << "" << true;
+    // hand, then the program ends as after any "Update" (with a browser: updateEndsTheRealProgram).
+    QTest::newRow("Update, no browser") << "cmdUpdate";
+    QTest::newRow("closing the prompt") << "";
 }
 
 void TstShell::promptAnswers()
 {
     QFETCH(QString, button);
-    QFETCH(bool, browserStarts);
-    m_browserStarts = browserStarts;
+    m_browserStarts = false;
     auto *prompt = new FrmUpdate(QStringLiteral("1.0.2"), QStringLiteral("2.0.0"));
     prompt->show();
     QVERIFY(QTest::qWaitForWindowExposed(prompt));
@@ -260,8 +224,8 @@ void TstShell::promptAnswers()
     QCOMPARE(Forms::isEnding(), update);
     QCOMPARE(m_opened,
              update ? QList<QUrl>{QUrl(Endpoints::current().installerUrl())} : QList<QUrl>());
-    QCOMPARE(boxText.contains(Endpoints::current().installerUrl()), !browserStarts);
-    QCOMPARE(bool(boxFlags & Qt::TextSelectableByMouse), !browserStarts);
+    QCOMPARE(boxText.contains(Endpoints::current().installerUrl()), update);
+    QCOMPARE(bool(boxFlags & Qt::TextSelectableByMouse), update);
 }
 
 void TstShell::updateEndsTheRealProgram()
@@ -459,8 +423,7 @@ void TstShell::valuesReadAsShown()
         if (!label->objectName().startsWith(QLatin1String("lbl")) ||
             clock.contains(label->objectName()))
             continue;
-        label->setText(QStringLiteral("99"));
-        QCOMPARE(read(label, QAccessible::Name), QStringLiteral("99"));
+        label->setText(QStringLiteral("99")); // read as shown: everyWindowReadsAsShown
         const auto labelledBy =
             QAccessible::queryAccessibleInterface(label)->relations(QAccessible::Label);
         const QString what = labelledBy.isEmpty() ? read(label, QAccessible::Description)
@@ -576,13 +539,44 @@ void key(const char *name)
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(name)});
 }
 
-// Presses a key and returns the control that has the focus once it has moved.
-QString press(const char *name)
+// Sees the marker key, which nothing takes, reach a widget other than the one with the focus:
+// a key the game view's page leaves is handed on to the view's parent once the page has dealt with
+// every key before it. It is only watched, never taken: it must go through the page too.
+class MarkerWatch : public QObject
+{
+public:
+    MarkerWatch() { qApp->installEventFilter(this); }
+    bool through = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        through = through || (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+                              static_cast<QKeyEvent *>(event)->key() == Qt::Key_F12 &&
+                              watched != QApplication::focusWidget());
+        return false;
+    }
+};
+
+// Presses a key and returns the control that has the focus once the key is dealt with: the focus
+// moved, or the page handed the marker back and then answered a script. The page's word that the
+// focus leaves it comes on the script's way, before the answer; the marker alone can overtake it.
+QString press(QWebEngineView *view, const char *name)
 {
     QWidget *before = QApplication::focusWidget();
-    key(name);
-    // A key that leaves the focus where it was is an answer too, which the caller judges.
-    (void)QTest::qWaitFor([before] { return QApplication::focusWidget() != before; });
+    MarkerWatch marker;
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("key"), QLatin1String(name), QStringLiteral("F12")});
+    bool asked = false;
+    const auto answered = std::make_shared<bool>(false); // may come after the wait gave up
+    (void)QTest::qWaitFor([&] {
+        if (marker.through && !asked) {
+            asked = true;
+            view->page()->runJavaScript(QStringLiteral("0"),
+                                        [answered](const QVariant &) { *answered = true; });
+        }
+        return QApplication::focusWidget() != before || *answered;
+    });
     return controlName(QApplication::focusWidget());
 }
 
@@ -606,13 +600,13 @@ void TstShell::keyboardReachesEveryControl()
         if (!QTest::qWaitFor([] { return controlName(QApplication::focusWidget()) == "wbClient"; }))
             return order;
         for (int i = 0; i < 200 && (order.isEmpty() || order.last() != "wbClient"); ++i)
-            order << press("Tab");
+            order << press(wbClient, "Tab");
         return order;
     };
     // Mode 1 shows the game view alone: the keyboard reaches nothing else, either way round.
     const QStringList gameViewAlone{"wbClient"};
     QCOMPARE(chain(), gameViewAlone);
-    QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
+    QCOMPARE(press(wbClient, "shift+Tab"), QStringLiteral("wbClient"));
 
     mnuMax->trigger();
     QTRY_COMPARE(w->centralWidget()->size(), Twips::size(14655, 11175));
@@ -625,8 +619,8 @@ void TstShell::keyboardReachesEveryControl()
                  at("cmdClose") > at("cmdReset") && at("cboUsername") > at("cmdClose"),
              qPrintable(order.join(' ')));
     // Shift+Tab goes back out of the game view, into the tools page shown.
-    QCOMPARE(press("shift+Tab"), QStringLiteral("cmdRealHS"));
-    QCOMPARE(press("shift+Tab"), QStringLiteral("cmdView"));
+    QCOMPARE(press(wbClient, "shift+Tab"), QStringLiteral("cmdRealHS"));
+    QCOMPARE(press(wbClient, "shift+Tab"), QStringLiteral("cmdView"));
 
     mnuMax->trigger();
     QTRY_VERIFY(w->isMaximized());
@@ -640,7 +634,7 @@ void TstShell::keyboardReachesEveryControl()
         const int before = tabs->currentIndex();
         key("Right");
         QTRY_COMPARE(tabs->currentIndex(), before + 1);
-        press("Tab");
+        press(wbClient, "Tab");
         QWidget *next = QApplication::focusWidget();
         QVERIFY2(tabs->page(before + 1)->isAncestorOf(next), qPrintable(controlName(next)));
     }
@@ -659,7 +653,7 @@ void TstShell::keyboardReachesEveryControl()
     QTRY_COMPARE(w->centralWidget()->size(), Twips::size(12015, 8415));
     QTRY_COMPARE(controlName(QApplication::focusWidget()), QStringLiteral("wbClient"));
     QCOMPARE(chain(), gameViewAlone);
-    QCOMPARE(press("shift+Tab"), QStringLiteral("wbClient"));
+    QCOMPARE(press(wbClient, "shift+Tab"), QStringLiteral("wbClient"));
     QCOMPARE(ssTools->currentIndex(), 2);
     QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
     QCOMPARE(pressed.count(), 0);

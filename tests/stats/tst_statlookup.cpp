@@ -155,7 +155,6 @@ void TestStatLookup::bodiesUpdateTheirFields_data()
     QTest::addColumn<int>("levelsShown"); // fields updated; experience: up to 22 of those sent
     QTest::newRow("22 fields") << 22 << 200 << 22 << 22;
     QTest::newRow("25 fields") << 25 << 200 << 25 << 22;
-    QTest::newRow("10 fields") << 10 << 200 << 10 << 10;
     QTest::newRow("3 and 22 fields") << 3 << 200 << 22 << 3;
     QTest::newRow("1 field") << 1 << 200 << 1 << 1;
     QTest::newRow("empty bodies") << 0 << 200 << 0 << 0;

@@ -16,7 +16,6 @@ private slots:
     void encodedName();
     void combatLevel_data();
     void combatLevel();
-    void combatSumIsLeftToRight();
 };
 
 void TestStatParsers::relayFields_data()
@@ -101,12 +100,6 @@ void TestStatParsers::combatLevel()
     const auto text = CombatLevel::text({c[0], c[1], c[2], c[3], c[4]}, QLocale(locale));
     QCOMPARE(text.value_or(QString()), expected);
     QCOMPARE(text.has_value(), !expected.isEmpty());
-}
-
-void TestStatParsers::combatSumIsLeftToRight()
-{
-    QCOMPARE(QByteArray::number(CombatLevel::sum(40, 1, 1, 10, 1), 'g', 17),
-             QByteArray("17.564999999999998"));
 }
 
 QTEST_GUILESS_MAIN(TestStatParsers)

@@ -80,6 +80,7 @@ private:
 
     RecordingServer m_server;
     QStringList m_navigations; // main frame only
+    QList<QUrl> m_opened;      // by the desktop
 };
 
 void TestWeb::init()
@@ -91,6 +92,11 @@ void TestWeb::init()
     qputenv("HOPWISE_VELMORA_SITE", m_server.authority().toUtf8());
     qputenv("HOPWISE_GAME_DOMAIN", "localhost:" + QByteArray::number(m_server.port()));
     m_navigations.clear();
+    m_opened.clear();
+    Desktop::setOpenUrlHandlerForTesting([this](const QUrl &url) {
+        m_opened << url;
+        return true;
+    });
 }
 
 void TestWeb::cleanup()
@@ -207,13 +213,8 @@ void TestWeb::openings()
     QCOMPARE(m_server.requests().size(), 3);
 
     // "Velmora" hands the front page to the desktop and leaves the box open.
-    QList<QUrl> opened;
-    Desktop::setOpenUrlHandlerForTesting([&opened](const QUrl &url) {
-        opened << url;
-        return true;
-    });
     QTest::mouseClick(cmdVelmora, Qt::LeftButton);
-    QCOMPARE(opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
+    QCOMPARE(m_opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
     QVERIFY(Forms::about()->isVisible());
 }
 
@@ -259,19 +260,15 @@ void TestWeb::newWindowsGoToTheDesktop_data()
 {
     QTest::addColumn<QString>("view");
     QTest::addColumn<QString>("elsewhere"); // an address no new window may take to the desktop
-    QTest::newRow("game view, file") << "wbClient"
-                                     << "file:///etc/passwd";
-    QTest::newRow("game view, mail") << "wbClient"
-                                     << "mailto:mira@example.com";
-    QTest::newRow("game view, irc") << "wbClient"
-                                    << "irc://irc.example.com/hopwise";
-    QTest::newRow("mini browser, ftp") << "wbMinibrowser"
-                                       << "ftp://ftp.example.com/";
-    QTest::newRow("mini browser, steam") << "wbMinibrowser"
-                                         << "steam://run/1343400";
+    // clang-format off
+    QTest::newRow("game view, file") << "wbClient" << "file:///etc/passwd";
+    QTest::newRow("game view, mail") << "wbClient" << "mailto:mira@example.com";
+    QTest::newRow("game view, irc") << "wbClient" << "irc://irc.example.com/hopwise";
+    QTest::newRow("mini browser, ftp") << "wbMinibrowser" << "ftp://ftp.example.com/";
+    QTest::newRow("mini browser, steam") << "wbMinibrowser" << "steam://run/1343400";
     // The engine hands a new window only the data addresses it would download.
-    QTest::newRow("mini browser, data") << "wbMinibrowser"
-                                        << "data:application/octet-stream;base64,TVo=";
+    QTest::newRow("mini browser, data") << "wbMinibrowser" << "data:application/octet-stream;base64,TVo=";
+    // clang-format on
 }
 
 void TestWeb::newWindowsGoToTheDesktop()
@@ -288,11 +285,6 @@ void TestWeb::newWindowsGoToTheDesktop()
         "script</div><div onclick=\"window.open('" +
         elsewhere.toUtf8() + "')\" style='height:100px'>elsewhere</div></body></html>";
     m_server.setResponse("/opener", {200, page, "text/html", 0, false});
-    QList<QUrl> opened;
-    Desktop::setOpenUrlHandlerForTesting([&opened](const QUrl &url) {
-        opened << url;
-        return true;
-    });
     std::unique_ptr<FrmMain> main;
     WebBrowser *browser = nullptr;
     if (view == QLatin1String("wbClient")) {
@@ -312,9 +304,8 @@ void TestWeb::newWindowsGoToTheDesktop()
     QVERIFY(surface);
     for (int y : {250, 150, 50})
         QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, y));
-    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 2, 15000);
-    Desktop::setOpenUrlHandlerForTesting({});
-    QCOMPARE(opened,
+    QTRY_COMPARE_WITH_TIMEOUT(m_opened.size(), 2, 15000);
+    QCOMPARE(m_opened,
              (QList<QUrl>{opener.resolved(QUrl("/by-script")), opener.resolved(QUrl("/by-link"))}));
     // The view keeps its page, and nothing was fetched for the new windows.
     QCOMPARE(browser->url(), opener);

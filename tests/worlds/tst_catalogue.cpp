@@ -102,7 +102,7 @@ void TestCatalogue::hostLabelForm()
     for (const char *valid : {"uk1", "abcdef9", "abcde12"})
         QVERIFY2(WorldCatalogue::isHostLabel(QLatin1String(valid)), valid);
     for (const char *invalid :
-         {"abcdef12", "uk13", "uk01", "uk0", "u1", "UK1", "uk1\n", "uk1.evil", ""})
+         {"abcdef12", "uk13", "uk01", "uk0", "u1", "UK1", "uk1\n", "uk1.evil", "pest3 uk1", ""})
         QVERIFY2(!WorldCatalogue::isHostLabel(QLatin1String(invalid)), invalid);
 }
 
