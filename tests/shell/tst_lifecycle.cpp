@@ -135,7 +135,7 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
 
     // Sought once the page is in: the window the view first appears in is replaced by one the
     // web engine can draw into.
-    QTRY_COMPARE_WITH_TIMEOUT(held.size(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(held.size(), 1, 60000);
     const QString main = findWindow(pid, QStringLiteral("^HopWise Runescape World Switcher$"));
     QVERIFY2(!main.isEmpty(), "no main window (or no xdotool: scripts/setup installs it)");
     const bool soundOpen =
@@ -154,7 +154,7 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
     // The mini browser and the About box, from the menus.
     clickAt(main, menuItem("mnuFileAction"));
     xdotool({"key", "Down", "Return"});
-    QTRY_COMPARE_WITH_TIMEOUT(held.size(), 2, 20000); // the mini browser's home page
+    QTRY_COMPARE_WITH_TIMEOUT(held.size(), 2, 60000); // the mini browser's home page
     QVERIFY(!findWindow(pid, QStringLiteral("^HopWise Mini Browser")).isEmpty());
     clickAt(main, menuItem("mnuHelpAction"));
     xdotool({"key", "Down", "Return"});
