@@ -15,28 +15,13 @@
 // error reply. Each request is written to standard output as "Screenshot <request path>", each
 // Close of one as "Close <request path>".
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVirtualObject>
-#include <QFile>
-#include <QSocketNotifier>
-#include <QUrl>
-#include <QVariantMap>
+#include <QtDBus>
 
 #include <cstdio>
 
 namespace {
 
 const QString RequestRoot = QStringLiteral("/org/freedesktop/portal/desktop/request");
-
-void printLine(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
-}
 
 class RequestObjects : public QDBusVirtualObject
 {
@@ -47,7 +32,7 @@ public:
         if (message.interface() != QLatin1String("org.freedesktop.portal.Request") ||
             message.member() != QLatin1String("Close"))
             return false;
-        printLine(QStringLiteral("Close ") + message.path());
+        std::printf("Close %s\n", qPrintable(message.path()));
         connection.send(message.createReply());
         return true;
     }
@@ -83,7 +68,7 @@ public slots:
         QString sender = message().service().mid(1);
         sender.replace(QLatin1Char('.'), QLatin1Char('_'));
         const QString path = RequestRoot + QLatin1Char('/') + sender + QLatin1Char('/') + token;
-        printLine(QStringLiteral("Screenshot ") + path);
+        std::printf("Screenshot %s\n", qPrintable(path));
 
         if (m_mode == QLatin1String("silent")) {
             setDelayedReply(true);
@@ -95,9 +80,14 @@ public slots:
         } else if (m_mode == QLatin1String("hold")) {
             m_held.append(path);
         } else if (m_mode != QLatin1String("never")) {
+            const uint response = m_mode == QLatin1String("cancel")  ? 1
+                                  : m_mode == QLatin1String("other") ? 2
+                                                                     : 0;
+            const QVariantMap results =
+                m_mode == QLatin1String("answer") ? uriResults() : QVariantMap();
             // A real portal answers after its reply has gone out.
             QMetaObject::invokeMethod(
-                this, [this, path] { respondByMode(path); }, Qt::QueuedConnection);
+                this, [=] { respond(path, response, results); }, Qt::QueuedConnection);
         }
         return QDBusObjectPath(path);
     }
@@ -106,14 +96,6 @@ private:
     QVariantMap uriResults() const
     {
         return {{QStringLiteral("uri"), QUrl::fromLocalFile(m_file).toString()}};
-    }
-
-    void respondByMode(const QString &path)
-    {
-        const uint response = m_mode == QLatin1String("cancel")  ? 1
-                              : m_mode == QLatin1String("other") ? 2
-                                                                 : 0;
-        respond(path, response, m_mode == QLatin1String("answer") ? uriResults() : QVariantMap());
     }
 
     void respond(const QString &path, uint response, const QVariantMap &results)
@@ -145,13 +127,11 @@ private:
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // Each line must reach the test as soon as it is written.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fputs("usage: portalstandin MODE [FILE]\n", stderr);
-        return 2;
-    }
     QDBusConnection bus = QDBusConnection::sessionBus();
-    ScreenshotPortal screenshot(args.at(1), args.value(2));
+    ScreenshotPortal screenshot(args.value(1), args.value(2));
     RequestObjects requests;
     if (!bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &screenshot,
                             QDBusConnection::ExportAllSlots) ||
