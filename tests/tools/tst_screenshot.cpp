@@ -8,17 +8,18 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDBusConnectionInterface>
+#include <QDBusVirtualObject>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QtTest>
 
 #include <ctime>
-#include <memory>
 
 namespace {
 
 const QString PortalName = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QColor Left(230, 120, 20);
 const QColor Right(40, 170, 60);
 
@@ -80,6 +81,99 @@ bool shows(const QImage &screen, const QColor &colour)
     return false;
 }
 
+// A stand-in for the desktop's screenshot portal, on a bus connection of its own: it owns the
+// portal's name and answers Screenshot the way its mode says, so the tests can have what a real
+// desktop does only when a person is in front of it (cancel, a late answer, no answer at all).
+//   answer   replies with the request handle, then answers with the file's URI
+//   early    answers on the request path before replying
+//   hold     replies, then answers once answerHeld() is called
+//   cancel, other  answers 1 (cancelled by the user) or 2 (ended otherwise)
+//   refuse   replies with an error;  never  replies and never answers
+//   silent   neither replies nor answers;  nouri  answers 0 without a URI
+// A request that a portal client must not send (interactive, or without a handle token) gets an
+// error reply.
+class PortalStandIn : public QDBusVirtualObject
+{
+public:
+    void start(const QString &mode, const QString &file = {})
+    {
+        m_mode = mode;
+        m_file = file;
+        QVERIFY(m_bus.registerVirtualObject(PortalPath, this, QDBusConnection::SubPath));
+        QVERIFY(m_bus.registerService(PortalName));
+    }
+    void stop()
+    {
+        m_bus.unregisterService(PortalName);
+        m_bus.unregisterObject(PortalPath, QDBusConnection::UnregisterTree);
+        asked.clear();
+        closed.clear();
+    }
+    // Answers the requests held so far, and from now on every request at once.
+    void answerHeld()
+    {
+        m_mode = QStringLiteral("answer");
+        for (const QString &path : std::as_const(asked))
+            respond(path);
+    }
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &bus) override
+    {
+        if (message.interface() == QLatin1String("org.freedesktop.portal.Request") &&
+            message.member() == QLatin1String("Close")) {
+            closed += message.path();
+            return bus.send(message.createReply());
+        }
+        if (message.interface() != QLatin1String("org.freedesktop.portal.Screenshot") ||
+            message.member() != QLatin1String("Screenshot"))
+            return false;
+        const auto options = qdbus_cast<QVariantMap>(message.arguments().value(1));
+        const QString token = options.value(QStringLiteral("handle_token")).toString();
+        if (token.isEmpty() || options.value(QStringLiteral("interactive"), true).toBool())
+            return bus.send(
+                message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no")));
+        const QString path = PortalPath + QStringLiteral("/request/") +
+                             message.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_')) +
+                             QLatin1Char('/') + token;
+        asked += path;
+        if (m_mode == QLatin1String("silent"))
+            return true;
+        if (m_mode == QLatin1String("refuse"))
+            return bus.send(message.createErrorReply(
+                QStringLiteral("org.freedesktop.portal.Error.NotAllowed"), QStringLiteral("no")));
+        if (m_mode == QLatin1String("early"))
+            respond(path);
+        bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        // A real portal answers after its reply has gone out.
+        if (m_mode != QLatin1String("early") && m_mode != QLatin1String("hold") &&
+            m_mode != QLatin1String("never"))
+            respond(path);
+        return true;
+    }
+
+    QStringList asked;  // the request path of every Screenshot call
+    QStringList closed; // the path of every request closed
+
+private:
+    void respond(const QString &path)
+    {
+        const uint response = m_mode == QLatin1String("cancel")  ? 1
+                              : m_mode == QLatin1String("other") ? 2
+                                                                 : 0;
+        QVariantMap results;
+        if (response == 0 && m_mode != QLatin1String("nouri"))
+            results.insert(QStringLiteral("uri"), QUrl::fromLocalFile(m_file).toString());
+        QDBusMessage signal = QDBusMessage::createSignal(
+            path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        m_bus.send(signal << response << results);
+    }
+
+    QDBusConnection m_bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("standin"));
+    QString m_mode;
+    QString m_file;
+};
+
 } // namespace
 
 // "Take SS": grabbed from the X11 screen; through a stand-in for the desktop's portal on the
@@ -117,11 +211,7 @@ private slots:
         for (const char *name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "HOPWISE_PROGRAM_DIR",
                                  "HOPWISE_UPDATE_SERVER"})
             qunsetenv(name);
-        if (m_standIn) {
-            m_standIn->kill();
-            m_standIn->waitForFinished();
-            m_standIn.reset();
-        }
+        m_portal.stop();
         QDir(m_dir.filePath(QStringLiteral("screenshots"))).removeRecursively();
     }
 
@@ -264,7 +354,7 @@ private slots:
         QFETCH(QString, error);
         const QString file = portalFile(fileContent);
         if (!mode.isEmpty())
-            startStandIn({mode, file});
+            m_portal.start(mode, file);
 
         const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
         QVERIFY2(shot.error.contains(error) && shot.ok() != expected.isNull(),
@@ -276,26 +366,15 @@ private slots:
 
     void portalAnswersLateWhileTheWindowRunsAndOneShotAtATime()
     {
-        startStandIn({QStringLiteral("hold"), portalFile(png(pattern()))});
-
+        m_portal.start(QStringLiteral("hold"), portalFile(png(pattern())));
         // Runs only while the first shot waits for the portal: timers keep running meanwhile, and
         // a second request in that time must not start a second capture.
         ScreenshotResult second;
-        bool ran = false;
-        QByteArray said;
-        const auto answerOnceAsked = [&] {
-            said += m_standIn->readAllStandardOutput();
-            if (said.contains("Screenshot "))
-                m_standIn->write("answer\n");
-        };
         QTimer::singleShot(0, this, [&] {
-            ran = true;
             second = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
-            connect(m_standIn.get(), &QProcess::readyReadStandardOutput, this, answerOnceAsked);
-            answerOnceAsked();
+            m_portal.answerHeld();
         });
         const ScreenshotResult first = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
-        QVERIFY(ran);
         QVERIFY2(first.ok(), qPrintable(first.error));
         QVERIFY2(second.error.contains(QStringLiteral("already")), qPrintable(second.error));
         QCOMPARE(savedShots(), QStringList{QFileInfo(first.path).fileName()});
@@ -312,15 +391,14 @@ private slots:
     void portalUnansweredRequestEndsAndIsClosed()
     {
         QFETCH(QString, mode);
-        startStandIn({mode});
+        m_portal.start(mode);
         const ScreenCapture capture = captureScreenThroughPortal(std::chrono::milliseconds(200));
         QVERIFY(capture.image.isNull());
         QVERIFY2(capture.error.contains(QStringLiteral("did not answer")),
                  qPrintable(capture.error));
         // The desktop may still be asking the player: the request is withdrawn.
-        QByteArray said;
-        QTRY_VERIFY((said += m_standIn->readAllStandardOutput())
-                        .contains("Close /org/freedesktop/portal/desktop/request/"));
+        QTRY_COMPARE(m_portal.closed, m_portal.asked);
+        QCOMPARE(m_portal.closed.size(), 1);
     }
 
     void portalWhenGrabGivesNothing()
@@ -330,7 +408,7 @@ private slots:
         if (!QGuiApplication::primaryScreen()->grabWindow(0).isNull())
             QSKIP("This platform grabs the screen itself; CTest runs this case again on the "
                   "minimal platform, which cannot (tst_screenshot_portal_nograb).");
-        startStandIn({QStringLiteral("answer"), portalFile(png(pattern()))});
+        m_portal.start(QStringLiteral("answer"), portalFile(png(pattern())));
         const ScreenshotResult shot = takeScreenshot(&m_picSC, &m_picSC, m_dir.path());
         QVERIFY2(shot.ok(), qPrintable(shot.error));
         QCOMPARE(saved(shot), pattern());
@@ -381,18 +459,10 @@ private:
     {
         return QDir(m_dir.filePath(QStringLiteral("screenshots"))).entryList(QDir::Files);
     }
-    void startStandIn(const QStringList &arguments)
-    {
-        m_standIn = std::make_unique<QProcess>();
-        m_standIn->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_standIn->start(QStringLiteral(PORTAL_STANDIN), arguments);
-        QVERIFY2(m_standIn->waitForStarted(), qPrintable(m_standIn->errorString()));
-        QTRY_VERIFY(QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName));
-    }
 
     QTemporaryDir m_dir;
     QLabel m_picSC; // hidden, like the main window's
-    std::unique_ptr<QProcess> m_standIn;
+    PortalStandIn m_portal;
 };
 
 HOPWISE_TEST_MAIN(TestScreenshot)
