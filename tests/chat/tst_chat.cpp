@@ -14,8 +14,8 @@
 class TestChat : public QObject
 {
     Q_OBJECT
-public:
-    TestChat()
+private slots:
+    void initTestCase()
     {
         connect(&m_closer, &QTimer::timeout, this, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
@@ -24,11 +24,6 @@ public:
             }
         });
         m_closer.start(10);
-    }
-
-private slots:
-    void initTestCase()
-    {
         QVERIFY(m_fake.listen(QHostAddress::LocalHost));
         qputenv("HOPWISE_UPDATE_SERVER", "chat.hopwise.test:8081");
         QVERIFY(m_ircd.start());
@@ -263,10 +258,9 @@ private:
         if (!m_scripted || m_scripted->waitFor("USER ").isEmpty())
             return false;
         m_scripted->send(":irc.test NOTICE * :*** Looking up your hostname\r\nPING :early bird");
-        if (m_scripted->waitFor("PONG :early bird").isEmpty())
-            return false;
+        const bool answered = !m_scripted->waitFor("PONG :early bird").isEmpty();
         m_scripted->send(":irc.test 001 bob :Welcome bob!~bob@127.0.0.1");
-        return true;
+        return answered;
     }
 
     Ngircd m_ircd;

@@ -10,7 +10,6 @@ class TstProgramDir : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanup();
     void choose_data();
     void choose();
     void pathCreatesTheDataFolder();
@@ -22,7 +21,6 @@ private:
 
 void TstProgramDir::initTestCase()
 {
-    QVERIFY(m_root.isValid());
     qputenv("XDG_DATA_HOME", m_root.filePath(QStringLiteral("home/.local/share")).toUtf8());
     QCoreApplication::setApplicationName(QStringLiteral("hopwise"));
     for (const char *folder : {"portable", "usr/bin", "usr/share/metainfo", "opt/hopwise/bin",
@@ -71,11 +69,6 @@ void TstProgramDir::pathCreatesTheDataFolder()
     qputenv("HOPWISE_PROGRAM_DIR", m_root.filePath(QStringLiteral("not-a-folder")).toUtf8());
     QCOMPARE(ProgramDir::file(QStringLiteral("notes.doc")), m_dataFolder + "/notes.doc");
     QVERIFY(QFileInfo(m_dataFolder).isDir());
-}
-
-void TstProgramDir::cleanup()
-{
-    qunsetenv("HOPWISE_PROGRAM_DIR");
 }
 
 QTEST_GUILESS_MAIN(TstProgramDir)
