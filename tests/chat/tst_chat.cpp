@@ -8,9 +8,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-// The chat page first: one conversation on a real server, seen by another user in the channel;
-// the page... slots up to the lost server are its steps, in order, and share the server, the
-// other user and the page. Then the chat client alone, on a real server and a scripted one.
+// The chat page first: one conversation on a real server, seen by another user in the channel.
+// The page slots up to the lost server are its steps, in order, and share the server, the other
+// user and the page. Then the chat client alone, on a real server and a scripted one.
 class TestChat : public QObject
 {
     Q_OBJECT
