@@ -396,6 +396,7 @@ private slots:
                   "(CTest runs it so).");
         QLabel window;
         window.setPixmap(QPixmap::fromImage(pattern()));
+        window.resize(320, 200); // above the desktop's least, which would resize it once shown
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         // Shown means drawn by us, not yet composited: wait until the compositor shows it.
