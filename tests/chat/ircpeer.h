@@ -1,12 +1,8 @@
 #pragma once
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 // One end of an IRC connection spoken by hand: another user in the channel, or the server's
 // side of a connection a test accepted. It keeps every line received, without its line end.

@@ -1,11 +1,6 @@
 #include "core/programdir.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 // Where the notes and screenshots go for a copy run from its build or unpacked folder, and for one
 // installed under a prefix: the installed copy must not write beside the executable even when it
@@ -15,45 +10,28 @@ class TstProgramDir : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanup();
     void choose_data();
     void choose();
     void pathCreatesTheDataFolder();
 
 private:
-    QString made(const QString &relative, bool asFile = false);
     QTemporaryDir m_root;
-    QString m_dataFolder;
+    const QString m_dataFolder = m_root.filePath(QStringLiteral("home/.local/share/hopwise"));
 };
-
-QString TstProgramDir::made(const QString &relative, bool asFile)
-{
-    const QString path = m_root.filePath(relative);
-    if (asFile) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write("<component/>\n") < 0)
-            qFatal("cannot write %s", qPrintable(path));
-    } else if (!QDir().mkpath(path)) {
-        qFatal("cannot create %s", qPrintable(path));
-    }
-    return path;
-}
 
 void TstProgramDir::initTestCase()
 {
-    QVERIFY(m_root.isValid());
     qputenv("XDG_DATA_HOME", m_root.filePath(QStringLiteral("home/.local/share")).toUtf8());
     QCoreApplication::setApplicationName(QStringLiteral("hopwise"));
-    m_dataFolder = m_root.filePath(QStringLiteral("home/.local/share/hopwise"));
-
-    made(QStringLiteral("portable"));
-    made(QStringLiteral("usr/bin"));
-    made(QStringLiteral("usr/share/metainfo/" HOPWISE_APP_ID ".metainfo.xml"), true);
-    made(QStringLiteral("opt/hopwise/bin"));
-    made(QStringLiteral("opt/hopwise/share/metainfo/org.example.Other.metainfo.xml"), true);
-    made(QStringLiteral("notes-here"));
-    made(QStringLiteral("not-a-folder"), true);
+    for (const char *folder : {"portable", "usr/bin", "usr/share/metainfo", "opt/hopwise/bin",
+                               "opt/hopwise/share/metainfo", "notes-here"})
+        QVERIFY(QDir().mkpath(m_root.filePath(QLatin1String(folder))));
+    for (const char *file :
+         {"usr/share/metainfo/" HOPWISE_APP_ID ".metainfo.xml",
+          "opt/hopwise/share/metainfo/org.example.Other.metainfo.xml", "not-a-folder"}) {
+        QFile out(m_root.filePath(QLatin1String(file)));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write("<component/>\n") > 0);
+    }
 }
 
 void TstProgramDir::choose_data()
@@ -91,11 +69,6 @@ void TstProgramDir::pathCreatesTheDataFolder()
     qputenv("HOPWISE_PROGRAM_DIR", m_root.filePath(QStringLiteral("not-a-folder")).toUtf8());
     QCOMPARE(ProgramDir::file(QStringLiteral("notes.doc")), m_dataFolder + "/notes.doc");
     QVERIFY(QFileInfo(m_dataFolder).isDir());
-}
-
-void TstProgramDir::cleanup()
-{
-    qunsetenv("HOPWISE_PROGRAM_DIR");
 }
 
 QTEST_GUILESS_MAIN(TstProgramDir)

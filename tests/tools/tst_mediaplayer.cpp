@@ -10,17 +10,9 @@
 #include <QLabel>
 #include <QMediaPlayer>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
-
-void writeWav(const QString &path, quint32 milliseconds = 300)
-{
-    const QByteArray wav = silentWav(milliseconds);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size());
-}
 
 QStringList texts(const QListWidget *list)
 {
@@ -49,50 +41,48 @@ class TestMediaPlayer : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
-    void cleanup();
     void listsChain();
     void doubleClickPath_data();
     void doubleClickPath();
     void nothingPlaysUntilPlayAndDoubleClickClosesFirst();
 
 private:
-    QString dir(const QString &relative) const { return m_root->path() + relative; }
+    QString dir(const QString &relative) const { return m_root.path() + relative; }
     QStringList paths() const { return {diFiles->path(), flPath->path()}; }
 
-    QTemporaryDir *m_root = nullptr;
-    MediaPlayerPage *m_page = nullptr;
+    QTemporaryDir m_root;
+    std::unique_ptr<MediaPlayerPage> m_page;
     DriveListBox *drvList = nullptr;
     DirListBox *diFiles = nullptr;
     FileListBox *flPath = nullptr;
     MediaControl *mmControl = nullptr;
 };
 
-void TestMediaPlayer::init()
+void TestMediaPlayer::initTestCase()
 {
     // Two folders standing in for drives: /a with sounds and subfolders, /b with its own.
-    m_root = new QTemporaryDir;
     QVERIFY(QDir().mkpath(dir("/a/sub/deeper")) && QDir().mkpath(dir("/b/other")));
-    for (const char *f :
-         {"/a/short.wav", "/a/sub/only-here.wav", "/b/short.wav", "/a/.dotfile", "/a/NoExtension"})
-        writeWav(dir(QLatin1String(f)));
-    writeWav(dir("/a/long.wav"), 20000);
-
+    for (const char *f : {"/a/short.wav", "/a/sub/only-here.wav", "/b/short.wav", "/a/.dotfile",
+                          "/a/NoExtension", "/a/long.wav"}) {
+        const QByteArray wav = silentWav(QByteArray(f).contains("long") ? 20000 : 300);
+        QFile file(dir(QLatin1String(f)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size());
+    }
     QVERIFY(QDir::setCurrent(dir("/a")));
-    m_page = new MediaPlayerPage;
+}
+
+void TestMediaPlayer::init()
+{
+    m_page = std::make_unique<MediaPlayerPage>();
     drvList = m_page->findChild<DriveListBox *>(QStringLiteral("drvList"));
     diFiles = m_page->findChild<DirListBox *>(QStringLiteral("diFiles"));
     flPath = m_page->findChild<FileListBox *>(QStringLiteral("flPath"));
     mmControl = m_page->findChild<MediaControl *>(QStringLiteral("mmControl"));
     QVERIFY(drvList && diFiles && flPath && mmControl);
     m_page->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_page));
-}
-
-void TestMediaPlayer::cleanup()
-{
-    delete m_page;
-    delete m_root;
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
 }
 
 void TestMediaPlayer::listsChain()
@@ -109,7 +99,7 @@ void TestMediaPlayer::listsChain()
     drvList->setDrives({dir("/a"), dir("/gone")});
     drvList->setCurrentIndex(1); // a drive that is not ready
     QCOMPARE(drvList->drive(), dir("/a"));
-    HOPWISE_FIND(QLabel, notice, m_page, QStringLiteral("notice"));
+    HOPWISE_FIND(QLabel, notice, m_page.get(), QStringLiteral("notice"));
     QVERIFY(notice->isVisible());
     for (const char *target : {"/a/none", "/a/short.wav"})
         QVERIFY(!diFiles->setPath(dir(target)) && !flPath->setPath(dir(target)));
