@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLocalServer>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -45,20 +44,6 @@ QStringList leftIn(const QString &folder)
 
 const QByteArray OldNotes = "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\f0 Notes from last time\\par}";
 
-// The child process of autosaveSurvivesAKill: the real main window, into whose notes the player
-// types and then stops. It runs until it is killed.
-int typeAndWaitToBeKilled()
-{
-    FrmMain window;
-    window.show();
-    auto *box = window.findChild<RichTextBox *>(QStringLiteral("rtfNotes"));
-    if (!box)
-        return 2;
-    box->setFocus();
-    QTest::keyClicks(box, qEnvironmentVariable("TST_NOTEPAD_TYPE"));
-    return QApplication::exec();
-}
-
 } // namespace
 
 class TestNotepad : public QObject
@@ -72,9 +57,6 @@ private slots:
     void notesFile();
     void notesSurviveTheMainWindow_data();
     void notesSurviveTheMainWindow();
-    void fullDiskKeepsTheNotesFile_data();
-    void fullDiskKeepsTheNotesFile();
-    void autosaveSurvivesAKill();
     void autosavePause_data();
     void autosavePause();
     void autosaveWaitsForTheKeyboard_data();
@@ -173,26 +155,29 @@ void TestNotepad::notesFile()
 
 void TestNotepad::notesSurviveTheMainWindow_data()
 {
-    // The first try cannot save: the player is asked, stays, and the next try saves.
+    // The first try cannot save: the player is asked, stays, and the next try saves. Notes below
+    // the file's write buffer reach the disk only when it is flushed; larger notes fail in the
+    // middle of writing.
     QTest::addColumn<bool>("quit");
     QTest::addColumn<bool>("fullDisk"); // or a file where the program folder was
-    QTest::newRow("main window closed") << false << false;
-    QTest::newRow("Quit") << true << false;
-    QTest::newRow("main window closed, full disk") << false << true;
-    QTest::newRow("Quit, full disk") << true << true;
+    QTest::addColumn<int>("words");     // pasted besides what is typed
+    QTest::newRow("main window closed") << false << false << 0;
+    QTest::newRow("Quit") << true << false << 0;
+    QTest::newRow("main window closed, full disk, small notes") << false << true << 0;
+    QTest::newRow("Quit, full disk, large notes") << true << true << 100000;
 }
 
 void TestNotepad::notesSurviveTheMainWindow()
 {
     QFETCH(bool, quit);
     QFETCH(bool, fullDisk);
+    QFETCH(int, words);
     std::unique_ptr<FullFileSystem> full;
     QString folder = m_dir->path();
     if (fullDisk) {
         full = std::make_unique<FullFileSystem>();
         folder = full->path();
         qputenv("HOPWISE_PROGRAM_DIR", folder.toUtf8());
-        QVERIFY(writeFile(folder + QStringLiteral("/notes.doc"), OldNotes));
     }
     const QString notes = folder + QStringLiteral("/notes.doc");
     QPointer<FrmMain> first = Forms::preloadMain();
@@ -205,6 +190,10 @@ void TestNotepad::notesSurviveTheMainWindow()
     QTest::keyClicks(box, QStringLiteral(" at 9"));
     QTest::keyClick(box, Qt::Key_Return);
     box->setSelText(QStringLiteral("Café 😀")); // pasted: the keyboard has no such keys here
+    box->setSelText(QStringLiteral(" rope").repeated(words));
+    // Kept while the player types, with no window closed: what a kill of the program leaves.
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(notes), box->textRTF(), 60000);
+    QTest::keyClicks(box, QStringLiteral("!"));
     const QString typed = box->text();
 
     HOPWISE_FIND(QAction, mnuQuit, first, QStringLiteral("mnuQuit"));
@@ -213,6 +202,7 @@ void TestNotepad::notesSurviveTheMainWindow()
         QVERIFY(full->fill());
     else // a file where the program folder was: the save cannot be written
         QVERIFY(QDir(m_dir->path()).removeRecursively() && writeFile(m_dir->path(), {}));
+    const QByteArray before = readFile(notes);
     QTimer answer;
     connect(&answer, &QTimer::timeout, &answer, [&answer] {
         if (auto *ask = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
@@ -225,9 +215,12 @@ void TestNotepad::notesSurviveTheMainWindow()
     QVERIFY(!answer.isActive()); // the player was asked
     QVERIFY(first->isVisible());
     QCOMPARE(box->text(), typed);
+    HOPWISE_FIND(QLabel, notice, first, QStringLiteral("notice"));
+    QVERIFY2(notice->isVisible() && notice->text().contains("could not be saved"),
+             qPrintable(notice->text()));
     if (full) {
         // The notes file of before, whole, and nothing half-written beside it.
-        QCOMPARE(readFile(notes), OldNotes);
+        QCOMPARE(readFile(notes), before);
         QCOMPARE(leftIn(folder), QStringList{"notes.doc"});
         full->makeRoom();
     } else {
@@ -248,63 +241,6 @@ void TestNotepad::notesSurviveTheMainWindow()
     at.setPosition(1);
     QCOMPARE(at.charFormat().fontWeight(), int(QFont::Bold));
     QCOMPARE(box->textRTF(), readFile(notes)); // nothing else gained or lost either
-}
-
-void TestNotepad::fullDiskKeepsTheNotesFile_data()
-{
-    // Notes below the file's write buffer reach the disk only when it is flushed; larger notes
-    // fail in the middle of writing.
-    QTest::addColumn<int>("words");
-    QTest::newRow("small notes") << 3;
-    QTest::newRow("large notes") << 100000;
-}
-
-void TestNotepad::fullDiskKeepsTheNotesFile()
-{
-    QFETCH(int, words);
-    FullFileSystem full;
-    qputenv("HOPWISE_PROGRAM_DIR", full.path().toUtf8());
-    const QString notes = full.filePath(QStringLiteral("notes.doc"));
-    QVERIFY(writeFile(notes, OldNotes));
-
-    NotepadPage page;
-    page.show();
-    page.loadNotes();
-    page.notesBox()->setSelText(QStringLiteral("rope ").repeated(words));
-    QVERIFY(full.fill());
-    QVERIFY(!page.saveNotes());
-    auto *notice = page.findChild<QLabel *>(QStringLiteral("notice"));
-    QVERIFY(notice && notice->isVisible());
-    QVERIFY2(notice->text().contains(QStringLiteral("could not be saved")),
-             qPrintable(notice->text()));
-    QCOMPARE(readFile(notes), OldNotes);
-    QCOMPARE(leftIn(full.path()), QStringList{"notes.doc"});
-
-    full.makeRoom();
-    QVERIFY2(page.saveNotes(), qPrintable(page.lastSaveError()));
-    QCOMPARE(readFile(notes), page.notesBox()->textRTF());
-}
-
-void TestNotepad::autosaveSurvivesAKill()
-{
-    // The player types, stops, and the program is killed before any window closes.
-    const QString typed = QStringLiteral("Meet Zed at the north bank");
-    QProcess typist;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TST_NOTEPAD_TYPE"), typed);
-    typist.setProcessEnvironment(env);
-    typist.setProcessChannelMode(QProcess::ForwardedChannels);
-    typist.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(typist.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(readFile(notesPath()).contains(typed.toLatin1()), 60000);
-    typist.kill();
-    QVERIFY(typist.waitForFinished());
-    QCOMPARE(typist.exitStatus(), QProcess::CrashExit);
-
-    FrmMain restarted;
-    restarted.show();
-    HOPWISE_FIND(RichTextBox, box, &restarted, QStringLiteral("rtfNotes"));
-    QCOMPARE(box->text(), typed);
 }
 
 void TestNotepad::autosavePause_data()
@@ -364,15 +300,5 @@ void TestNotepad::autosaveWaitsForTheKeyboard()
     QCOMPARE(leftIn(m_dir->path()), after);
 }
 
-int main(int argc, char *argv[])
-{
-    AppSetup::beforeApplication();
-    QApplication app(argc, argv);
-    AppSetup::afterApplication(app);
-    if (qEnvironmentVariableIsSet("TST_NOTEPAD_TYPE"))
-        return typeAndWaitToBeKilled();
-    TestNotepad tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+HOPWISE_TEST_MAIN(TestNotepad)
 #include "tst_notepad.moc"
