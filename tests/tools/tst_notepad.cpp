@@ -86,29 +86,15 @@ void TestNotepad::notesBoxAlone()
     box.setSelText(QStringLiteral("\nnext line"));
     box.setSelStart(0);
     box.setSelText(QStringLiteral(">"));
-    QCOMPARE(box.text(), QStringLiteral("><b>not bold</b> {\\rtf1 \\b nor this}\nnext line"));
+    const QString typed = QStringLiteral("><b>not bold</b> {\\rtf1 \\b nor this}\nnext line");
+    QCOMPARE(box.text(), typed);
     QCOMPARE(box.document()->blockCount(), 2);
 
-    // Saved over an older, longer file, nothing left beside it, and read back with its formatting.
-    QVERIFY(writeFile(notesPath(), QByteArray(100000, 'x')));
-    QTextCursor c(box.document());
-    c.setPosition(5, QTextCursor::KeepAnchor);
-    QTextCharFormat bold;
-    bold.setFontWeight(QFont::Bold);
-    c.mergeCharFormat(bold);
-    QVERIFY(box.SaveFile(notesPath()));
-    QCOMPARE(leftIn(m_dir->path()), QStringList{"notes.doc"});
-    RichTextBox again;
-    QVERIFY(again.LoadFile(notesPath()));
-    QCOMPARE(again.textRTF(), box.textRTF());
-
-    // A failed save or load says so, and leaves what is there alone.
-    QVERIFY(!box.SaveFile(m_dir->filePath(QStringLiteral("no/such/folder/notes.doc"))));
+    // A failed load or save says so, and leaves the box and a folder in the file's place alone.
+    QVERIFY(!box.LoadFile(m_dir->filePath(QStringLiteral("gone.doc"))));
     QVERIFY(!box.lastError().isEmpty());
+    QCOMPARE(box.text(), typed);
     QVERIFY(!box.SaveFile(m_dir->path()) && QFileInfo(m_dir->path()).isDir());
-    QVERIFY(!again.LoadFile(m_dir->filePath(QStringLiteral("gone.doc"))));
-    QVERIFY(!again.lastError().isEmpty());
-    QCOMPARE(again.textRTF(), box.textRTF());
 }
 
 void TestNotepad::notesFile_data()
@@ -289,7 +275,9 @@ void TestNotepad::notesSurviveTheMainWindow()
     QVERIFY(first->isVisible());
     QCOMPARE(box->text(), typed);
     HOPWISE_FIND(QLabel, notice, first, QStringLiteral("notice"));
-    QVERIFY2(notice->isVisible() && notice->text().contains("could not be saved"),
+    // With the reason the system gave.
+    QVERIFY2(notice->isVisible() &&
+                 notice->text().contains(QRegularExpression("could not be saved to .*: \\w")),
              qPrintable(notice->text()));
     if (full) {
         // The notes file of before, whole, and nothing half-written beside it.
