@@ -26,10 +26,7 @@ QByteArray readFile(const QString &path)
 
 QString text(const QTextDocument &doc)
 {
-    QStringList out;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-        out << b.text();
-    return out.join('\n');
+    return doc.toRawText().replace(QChar::ParagraphSeparator, '\n');
 }
 
 // One line per run of equal formatting, as the reader of the document sees it: what the format
@@ -72,10 +69,7 @@ QStringList describe(const QTextDocument &doc)
 }
 
 // The independent reader and writer: AbiWord, or LibreOffice where the release has no AbiWord.
-bool hasAbiword()
-{
-    return !QStandardPaths::findExecutable(QStringLiteral("abiword")).isEmpty();
-}
+const bool HasAbiword = !QStandardPaths::findExecutable(QStringLiteral("abiword")).isEmpty();
 
 // The peer's conversion of a file (first written when data is given) to the format, also left
 // beside it as <in>.<format>.
@@ -87,7 +81,7 @@ QByteArray abiword(const QString &format, const QString &in, const QByteArray &d
     file.close();
     const QString out = in + '.' + format;
     QProcess p;
-    if (hasAbiword()) {
+    if (HasAbiword) {
         p.start(QStringLiteral("abiword"), {"--to=" + format, "--to-name=" + out, in});
         p.waitForFinished(60000);
         return readFile(out);
@@ -369,7 +363,7 @@ void TestRtf::roundTripAndAbiword()
 
     // AbiWord reads our RTF to the same text; we read its RTF, written from the document as HTML,
     // to the text it reads itself. Its text export ends a soft line break like a paragraph.
-    QVERIFY2(hasAbiword() || !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty(),
+    QVERIFY2(HasAbiword || !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty(),
              "neither AbiWord nor LibreOffice is installed (scripts/setup installs one)");
     QTemporaryDir dir;
     const QString ours = text(original).replace(QChar(QChar::LineSeparator), '\n');
