@@ -102,8 +102,6 @@ void TestNotepad::notesFile_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QString>("loads");
     QTest::newRow("nothing: the first save creates it") << QByteArray() << QString();
-    QTest::newRow("nothing, program folder cannot hold files: per user")
-        << QByteArray("per user") << QString();
     QTest::newRow("rtf") << QByteArrayLiteral(
                                 "{\\rtf1 Hello \\b you\\b0\\par\r\nthere\\par\r\n}\r\n\0")
                          << "Hello you\nthere";
@@ -132,7 +130,6 @@ void TestNotepad::notesFile()
     const QString inside = before == "folder" ? QStringLiteral("/inside.bin") : "";
     const bool special = QByteArrayList{"fifo", "socket", "device"}.contains(before);
     const bool unreadable = before == "binary" || !inside.isEmpty() || special;
-    QString folder = m_dir->path();
     QLocalServer socket;
     // An older aside file is not replaced.
     QVERIFY(!unreadable || writeFile(notesPath() + QStringLiteral(".unreadable"), "older"));
@@ -142,10 +139,6 @@ void TestNotepad::notesFile()
         QVERIFY(socket.listen(notesPath()));
     } else if (before == "device") {
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), notesPath()));
-    } else if (before == "per user") {
-        QVERIFY(writeFile(notesPath(), "a file where the program folder would be"));
-        qputenv("HOPWISE_PROGRAM_DIR", notesPath().toUtf8());
-        folder = m_data->filePath(QStringLiteral("hopwise"));
     } else if (unreadable) {
         QVERIFY(inside.isEmpty() || QDir().mkpath(notesPath()));
         QVERIFY(writeFile(notesPath() + inside, binary));
@@ -169,7 +162,7 @@ void TestNotepad::notesFile()
     // Saved twice: the second save writes in place and moves nothing more aside.
     QVERIFY(page.saveNotes() && page.saveNotes());
     // Written through a temporary file that is gone afterwards.
-    QCOMPARE(leftIn(folder).size(), unreadable ? 3 : 1);
+    QCOMPARE(leftIn(m_dir->path()).size(), unreadable ? 3 : 1);
     page.loadNotes();
     QCOMPARE(page.notesBox()->text(), saved);
     if (unreadable) {
