@@ -43,6 +43,7 @@ QStringList leftIn(const QString &folder)
 }
 
 const QByteArray OldNotes = "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\f0 Notes from last time\\par}";
+const QByteArray Png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16); // no text: notes that cannot be read
 
 } // namespace
 
@@ -124,7 +125,6 @@ void TestNotepad::notesFile()
 {
     QFETCH(QByteArray, before);
     QFETCH(QString, loads);
-    const QByteArray binary = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(64, 1);
     const QString inside = before == "folder" ? QStringLiteral("/inside.bin") : "";
     const bool special = QByteArrayList{"fifo", "socket", "device"}.contains(before);
     const bool unreadable = !inside.isEmpty() || special;
@@ -138,8 +138,7 @@ void TestNotepad::notesFile()
     } else if (before == "device") {
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), notesPath()));
     } else if (unreadable) {
-        QVERIFY(QDir().mkpath(notesPath()));
-        QVERIFY(writeFile(notesPath() + inside, binary));
+        QVERIFY(QDir().mkpath(notesPath()) && writeFile(notesPath() + inside, Png));
     } else if (!before.isEmpty()) {
         QVERIFY(writeFile(notesPath(), before == "empty" ? QByteArray() : before));
     }
@@ -168,7 +167,7 @@ void TestNotepad::notesFile()
         if (special)
             QVERIFY((aside.exists() || aside.isSymLink()) && !aside.isFile());
         else
-            QCOMPARE(readFile(aside.filePath()), binary);
+            QCOMPARE(readFile(aside.filePath()), Png);
         QCOMPARE(readFile(notesPath() + QStringLiteral(".unreadable")), QByteArray("older"));
     }
 }
@@ -184,11 +183,10 @@ void TestNotepad::notesSurviveTheMainWindow_data()
     QTest::addColumn<int>("words");     // pasted besides what is typed
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QStringList>("after"); // in the folder after the first autosave
-    const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     QTest::newRow("main window closed")
         << false << false << 0 << OldNotes << QStringList{"notes.doc"};
     QTest::newRow("Quit, unreadable notes")
-        << true << false << 0 << png << QStringList{"notes.doc", "notes.doc.unreadable"};
+        << true << false << 0 << Png << QStringList{"notes.doc", "notes.doc.unreadable"};
     QTest::newRow("main window closed, full disk, small notes")
         << false << true << 0 << QByteArray() << QStringList{"notes.doc"};
     QTest::newRow("Quit, full disk, large notes")
@@ -202,13 +200,9 @@ void TestNotepad::notesSurviveTheMainWindow()
     QFETCH(int, words);
     QFETCH(QByteArray, before);
     QFETCH(QStringList, after);
-    std::unique_ptr<FullFileSystem> full;
-    QString folder = m_dir->path();
-    if (fullDisk) {
-        full = std::make_unique<FullFileSystem>();
-        folder = full->path();
-        qputenv("HOPWISE_PROGRAM_DIR", folder.toUtf8());
-    }
+    const auto full = fullDisk ? std::make_unique<FullFileSystem>() : nullptr;
+    const QString folder = full ? full->path() : m_dir->path();
+    qputenv("HOPWISE_PROGRAM_DIR", folder.toUtf8());
     const QString notes = folder + QStringLiteral("/notes.doc");
     QVERIFY(before.isEmpty() || writeFile(notes, before));
     QPointer<FrmMain> first = Forms::preloadMain();
