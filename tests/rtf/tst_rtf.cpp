@@ -131,7 +131,7 @@ void TestRtf::read_data()
     // The text each document reads to; a null text, where nothing is promised, is not compared.
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("expected");
-    // The rich-text control's: its other documents' text is in formats().
+    // A document of the rich-text control's in several scripts; its formatted one is in formats().
     QTest::newRow("intl") << readFile(QFINDTESTDATA("data/richedit-intl.rtf"))
                           << QStringLiteral("Café costs 5 €.\nПривет, 中文, 😀 and № no.");
     const QByteArray h = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}}";
