@@ -12,11 +12,9 @@ private slots:
     void pagesHoldTheirWorldsInGridOrder_data();
     void pagesHoldTheirWorldsInGridOrder();
     void everyEntryIsConsistent();
-    void hostLabelForm();
 
     void tickCarriesOncePerTick_data();
     void tickCarriesOncePerTick();
-    void countingFromZeroAroundOneDay();
 };
 
 void TestCatalogue::pagesHoldTheirWorldsInGridOrder_data()
@@ -42,33 +40,25 @@ void TestCatalogue::pagesHoldTheirWorldsInGridOrder()
     QFETCH(int, tab);
     QFETCH(QString, caption);
     QFETCH(QString, worlds);
-
     QCOMPARE(WorldCatalogue::pageCaption(tab), caption);
+    auto cell = [](int index, int page, int column, int row, int left, int top) {
+        return QString::asprintf("world %d on page %d at column %d row %d, twips %d,%d", index,
+                                 page, column, row, left, top);
+    };
+    // Two to a row in the order given; world 132 closes the Members grid alone in column 2 of
+    // row 31, and PC sits at row 36.
+    QStringList expected, shown;
     const QStringList indices = worlds.split(QLatin1Char(' '));
-    const QVector<WorldEntry> page = WorldCatalogue::page(tab);
-    QCOMPARE(page.size(), indices.size());
-    for (int i = 0; i < page.size(); ++i) {
-        const WorldEntry &e = page[i];
-        QCOMPARE(int(e.index), indices[i].toInt());
-        QCOMPARE(e.tab, tab);
-        int column = i % 2 + 1;
-        int row = i / 2 + 1;
-        // World 132 closes the Members grid alone in column 2 of row 31; PC sits at row 36.
-        if (e.index == 132) {
-            column = 2;
-            row = 31;
-        } else if (e.index == WorldCatalogue::PcIndex) {
-            column = 1;
-            row = 36;
-        }
-        QVERIFY2(e.column == column && e.row == row,
-                 qPrintable(QStringLiteral("world %1 at column %2 row %3")
-                                .arg(e.index)
-                                .arg(e.column)
-                                .arg(e.row)));
-        QCOMPARE(e.leftTwips(), column == 1 ? 120 : 1440);
-        QCOMPARE(e.topTwips(), 600 + 240 * (row - 1));
+    for (int i = 0; i < indices.size(); ++i) {
+        const int index = indices[i].toInt();
+        const bool pc = index == WorldCatalogue::PcIndex;
+        const int column = index == 132 ? 2 : pc ? 1 : i % 2 + 1;
+        const int row = index == 132 ? 31 : pc ? 36 : i / 2 + 1;
+        expected << cell(index, tab, column, row, column == 1 ? 120 : 1440, 600 + 240 * (row - 1));
     }
+    for (const WorldEntry &e : WorldCatalogue::page(tab))
+        shown << cell(e.index, e.tab, e.column, e.row, e.leftTwips(), e.topTwips());
+    QCOMPARE(shown, expected);
 }
 
 void TestCatalogue::everyEntryIsConsistent()
@@ -95,10 +85,8 @@ void TestCatalogue::everyEntryIsConsistent()
     const WorldEntry pc = *WorldCatalogue::lookup(WorldCatalogue::PcIndex);
     QCOMPARE(pc.buttonCaption(), QStringLiteral("PC"));
     QCOMPARE(pc.titleText(), QStringLiteral("Pest Control - Members"));
-}
 
-void TestCatalogue::hostLabelForm()
-{
+    // The label's form, at its edges.
     for (const char *valid : {"uk1", "abcdef9", "abcde12"})
         QVERIFY2(WorldCatalogue::isHostLabel(QLatin1String(valid)), valid);
     for (const char *invalid :
@@ -106,44 +94,32 @@ void TestCatalogue::hostLabelForm()
         QVERIFY2(!WorldCatalogue::isHostLabel(QLatin1String(invalid)), invalid);
 }
 
-namespace {
-
-QString shown(const ClockCounters &c)
-{
-    return QStringLiteral("%1:%2:%3:%4").arg(c.days).arg(c.hours).arg(c.minutes).arg(c.seconds);
-}
-
-} // namespace
-
 void TestCatalogue::tickCarriesOncePerTick_data()
 {
-    QTest::addColumn<QString>("ticks"); // the counters, then what each further tick shows
-    QTest::newRow("minute") << "0:0:0:59 0:0:1:0 0:0:1:1";
-    QTest::newRow("hour") << "0:0:59:59 0:0:60:0 0:1:0:1 0:1:0:2";
-    QTest::newRow("day") << "0:23:59:59 0:23:60:0 0:24:0:1 1:0:0:2";
-    QTest::newRow("days grow without limit") << "999:23:59:59 999:23:60:0 999:24:0:1 1000:0:0:2";
+    QTest::addColumn<int>("fromZero");  // ticks counted from 0:0:0:0
+    QTest::addColumn<int>("days");      // then added to the days
+    QTest::addColumn<QString>("ticks"); // what the counters show then, and after each further tick
+    QTest::newRow("minute") << 59 << 0 << "0:0:0:59 0:0:1:0 0:0:1:1";
+    QTest::newRow("hour") << 3599 << 0 << "0:0:59:59 0:0:60:0 0:1:0:1 0:1:0:2";
+    QTest::newRow("day") << 86399 << 0 << "0:23:59:59 0:23:60:0 0:24:0:1 1:0:0:2";
+    QTest::newRow("days grow without limit")
+        << 86399 << 999 << "999:23:59:59 999:23:60:0 999:24:0:1 1000:0:0:2";
 }
 
 void TestCatalogue::tickCarriesOncePerTick()
 {
+    QFETCH(int, fromZero);
+    QFETCH(int, days);
     QFETCH(QString, ticks);
-    const QStringList steps = ticks.split(QLatin1Char(' '));
-    const QStringList start = steps.first().split(QLatin1Char(':'));
-    ClockCounters c{start[0].toLongLong(), start[1].toLongLong(), start[2].toLongLong(),
-                    start[3].toLongLong()};
-    for (const QString &expected : steps.mid(1)) {
-        c = WorldClock::tick(c);
-        QCOMPARE(shown(c), expected);
-    }
-}
-
-void TestCatalogue::countingFromZeroAroundOneDay()
-{
     ClockCounters c;
-    for (int i = 0; i < 86399; ++i)
+    for (int i = 0; i < fromZero; ++i)
         c = WorldClock::tick(c);
-    // From here the "day" row of the table above goes on: a tick reads only the counters.
-    QCOMPARE(shown(c), QStringLiteral("0:23:59:59"));
+    c.days += days;
+    for (const QString &expected : ticks.split(QLatin1Char(' '))) {
+        QCOMPARE(QString::asprintf("%lld:%lld:%lld:%lld", c.days, c.hours, c.minutes, c.seconds),
+                 expected);
+        c = WorldClock::tick(c);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCatalogue)
