@@ -1,4 +1,6 @@
-// The mini browser and the About box, with pages and credits served on loopback.
+// The mini browser, the About box and the fetches the windows make, against HTTP and HTTPS
+// servers on loopback: pages, credits, where a redirect may lead, and how long a server may hold
+// the start-up check.
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
 #include "controls/webbrowser.h"
@@ -6,34 +8,38 @@
 #include "recordingserver.h"
 #include "shell/forms.h"
 #include "shell/frmmain.h"
+#include "shell/frmsplash.h"
+#include "shell/frmupdate.h"
+#include "stats/statlookuppage.h"
 #include "testmain.h"
 #include "web/frmabout.h"
 #include "web/frmbrowser.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
 
+const QByteArray VersionPath = "/~users/hopwise/version.qvx";
 const QByteArray CreditsPath = "/~users/HopWise/thanks.rtf";
 const QByteArray Credits = "{\\rtf1\\ansi\\ansicpg1252{\\colortbl ;\\red0\\green0\\blue255;}"
                            "\\b Mira\\b0  for the world list\\par\r\n\\cf1 Osk\\u225?r\\par\r\n}";
 const QString CreditsText = QStringLiteral("Mira for the world list\nOsk\u00e1r");
 
-// The credits the About box shows; no box fails the running test.
+// The credits the About box shows; with no box, a text no credits can be.
 QString thanksText()
 {
     auto *box = Forms::about() ? Forms::about()->findChild<RichTextBox *>("rtfThanks") : nullptr;
-    if (!box) {
-        QTest::qFail("no About box with rtfThanks", __FILE__, __LINE__);
-        return QStringLiteral("<no credits box>");
-    }
-    return box->text();
+    return box ? box->text() : QStringLiteral("<no credits box>");
 }
 
 // Sets a window's outer size in pixels, whatever frame the platform adds.
@@ -43,23 +49,32 @@ void setOuterPx(QWidget *w, int width, int height)
     w->resize(width - frame.width(), height - frame.height());
 }
 
+bool updatePrompted()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(),
+                       [](QWidget *w) { return qobject_cast<FrmUpdate *>(w); });
+}
+
 } // namespace
 
 class TestWeb : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
-    void windowSizeLaysOutTheBrowser();
-    void addressAndTitle();
-    void bookmarks();
-    void openings();
+    void miniBrowser();
+    void aboutBox();
     void officialHighscoresFromTheStatLookup();
-    void untrustedCredits();
     void newWindowsGoToTheDesktop_data();
     void newWindowsGoToTheDesktop();
+    void redirects_data();
+    void redirects();
+    void versionCheckFollowsItsServerToHttps();
+    void tricklingServerHoldsTheSplashNoLongerThanTheCheck();
 
 private:
     FrmBrowser *openBrowser()
@@ -79,13 +94,24 @@ private:
     }
 
     RecordingServer m_server;
+    RecordingServer m_tls{nullptr, RecordingServer::Tls};
+    RecordingServer m_otherPort;
+    QTemporaryDir m_programDir;
     QStringList m_navigations; // main frame only
     QList<QUrl> m_opened;      // by the desktop
 };
 
+void TestWeb::initTestCase()
+{
+    RecordingServer::trustLoopbackCertificate();
+    QVERIFY(m_programDir.isValid());
+    qputenv("HOPWISE_PROGRAM_DIR", m_programDir.path().toUtf8());
+}
+
 void TestWeb::init()
 {
-    m_server.clearRequests();
+    for (RecordingServer *server : {&m_server, &m_tls, &m_otherPort})
+        server->clearRequests();
     m_server.setFallback({200, "<title>page</title>", "text/html", 0, false});
     m_server.setResponse(CreditsPath, Credits);
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
@@ -103,28 +129,27 @@ void TestWeb::cleanup()
 {
     Desktop::setOpenUrlHandlerForTesting({});
     Forms::resetForTesting();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<FrmSplash *>(w) || qobject_cast<FrmUpdate *>(w))
+            delete w;
 }
 
-void TestWeb::windowSizeLaysOutTheBrowser()
+void TestWeb::miniBrowser()
 {
     FrmBrowser *w = openBrowser();
     QVERIFY(w);
+    // The window's size lays out the browser.
     setOuterPx(w, 10185 / 15, 9315 / 15);
     QTRY_COMPARE(w->outerSizeTwips(), QSize(10185, 9315));
     QTRY_COMPARE(w->browser()->geometry(), Twips::rect(120, 480, 9835, 8275));
     const int height = w->browser()->height();
-
     // 900 twips high: no height for the browser, which keeps its last one; the width follows.
     setOuterPx(w, 500, 60);
     QTRY_COMPARE(w->browser()->size(), QSize(Twips::toPx(7500 - 350), height));
     setOuterPx(w, 700, 650);
     QTRY_COMPARE(w->browser()->geometry(), Twips::rect(120, 480, 10500 - 350, 9750 - 1040));
-}
 
-void TestWeb::addressAndTitle()
-{
-    FrmBrowser *w = openBrowser();
-    QVERIFY(w);
+    // The address and the title.
     m_server.setResponse("/two", {200,
                                   "<title>First</title><script>setTimeout(function()"
                                   "{document.title='<b>Second</b> & co';},500);</script>",
@@ -151,14 +176,9 @@ void TestWeb::addressAndTitle()
     QCOMPARE(txtURL->text(), one);
     QCOMPARE(m_navigations, (QStringList{two, one}));
     QCOMPARE(m_server.requests().value(0).target, QByteArray("/two?q=a%20b"));
-}
 
-void TestWeb::bookmarks()
-{
     // Each bookmark's target as the design gives it: http, path and query, and the Marketplace and
     // the VLM Forum on the Velmora site (the local server here).
-    FrmBrowser *w = openBrowser();
-    QVERIFY(w);
     const QList<std::tuple<const char *, const char *, bool>> marks{
         {"mnuQuests", "/runescape/?rs2quest", false},
         {"mnuTreasure", "/treasuretrails.php", false},
@@ -182,7 +202,7 @@ void TestWeb::bookmarks()
     }
 }
 
-void TestWeb::openings()
+void TestWeb::aboutBox()
 {
     // The update server down: the box opens, with empty credits, and closes as usual.
     qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
@@ -193,52 +213,7 @@ void TestWeb::openings()
     QTest::mouseClick(cmdClose, Qt::LeftButton);
     QVERIFY(!Forms::about()->isVisible());
 
-    // Fetched at every opening (the fetch is over by the time the box shows), not while open.
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
-    HOPWISE_FIND(QAction, mnuAbout, Forms::preloadMain(), QStringLiteral("mnuAbout"));
-    mnuAbout->trigger();
-    QVERIFY(Forms::about()->isVisible());
-    QCOMPARE(thanksText(), CreditsText);
-    Forms::showAbout();
-    QCOMPARE(m_server.requests().size(), 1);
-    // A failed fetch keeps the credits fetched earlier; new ones replace them.
-    Forms::about()->close();
-    m_server.setResponse(CreditsPath, "gone", 404);
-    Forms::showAbout();
-    QCOMPARE(thanksText(), CreditsText);
-    Forms::about()->close();
-    m_server.setResponse(CreditsPath, "{\\rtf1\\ansi New names\\par}");
-    Forms::showAbout();
-    QCOMPARE(thanksText(), QStringLiteral("New names"));
-    QCOMPARE(m_server.requests().size(), 3);
-
-    // "Velmora" hands the front page to the desktop and leaves the box open.
-    QTest::mouseClick(cmdVelmora, Qt::LeftButton);
-    QCOMPARE(m_opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
-    QVERIFY(Forms::about()->isVisible());
-}
-
-void TestWeb::officialHighscoresFromTheStatLookup()
-{
-    // The official site is played by the local server; the name goes as the page encodes it.
-    FrmMain *main = Forms::preloadMain();
-    auto *name = main->findChild<QComboBox *>(QStringLiteral("cboUsername"));
-    auto *realHS = main->findChild<QPushButton *>(QStringLiteral("cmdRealHS"));
-    QVERIFY(name && realHS);
-    name->setEditText(QStringLiteral("a b&user2=c#d%+1"));
-    realHS->click();
-    QVERIFY(Forms::browser() && Forms::browser()->isVisible());
-    QVERIFY(m_server.waitForRequests(1, 15000));
-    QCOMPARE(m_server.requests()[0].target,
-             "/lang/en/aff/runescape/hiscorepersonal.ws?user1=a%20b%26user2%3Dc%23d%25%2B1");
-    QCOMPARE(m_server.requests()[0].host,
-             "hiscore.localhost:" + QByteArray::number(m_server.port()));
-    // Neither a lookup (the relay is the same server here) nor a name in the history.
-    QCOMPARE(name->count(), 0);
-}
-
-void TestWeb::untrustedCredits()
-{
     // More than a mebibyte is refused.
     m_server.setResponse(CreditsPath, "{\\rtf1\\ansi " + QByteArray(1024 * 1024 + 10, 'x') + "}");
     Forms::showAbout();
@@ -254,6 +229,48 @@ void TestWeb::untrustedCredits()
     QCOMPARE(thanksText(), QStringLiteral("AB<img src=\"/~users/HopWise/y.png\">"));
     QCoreApplication::processEvents();
     QCOMPARE(m_server.requests().size(), 2);
+    Forms::about()->close();
+
+    // Fetched at every opening (the fetch is over by the time the box shows), not while open.
+    m_server.setResponse(CreditsPath, Credits);
+    HOPWISE_FIND(QAction, mnuAbout, Forms::preloadMain(), QStringLiteral("mnuAbout"));
+    mnuAbout->trigger();
+    QVERIFY(Forms::about()->isVisible());
+    QCOMPARE(thanksText(), CreditsText);
+    Forms::showAbout();
+    QCOMPARE(m_server.requests().size(), 3);
+    // A failed fetch keeps the credits fetched earlier; new ones replace them.
+    Forms::about()->close();
+    m_server.setResponse(CreditsPath, "gone", 404);
+    Forms::showAbout();
+    QCOMPARE(thanksText(), CreditsText);
+    Forms::about()->close();
+    m_server.setResponse(CreditsPath, "{\\rtf1\\ansi New names\\par}");
+    Forms::showAbout();
+    QCOMPARE(thanksText(), QStringLiteral("New names"));
+    QCOMPARE(m_server.requests().size(), 5);
+
+    // "Velmora" hands the front page to the desktop and leaves the box open.
+    QTest::mouseClick(cmdVelmora, Qt::LeftButton);
+    QCOMPARE(m_opened, QList<QUrl>{QUrl("http://" + m_server.authority())});
+    QVERIFY(Forms::about()->isVisible());
+}
+
+void TestWeb::officialHighscoresFromTheStatLookup()
+{
+    // The official site is played by the local server; the name goes as the page encodes it.
+    HOPWISE_FIND(QComboBox, name, Forms::preloadMain(), QStringLiteral("cboUsername"));
+    HOPWISE_FIND(QPushButton, realHS, Forms::preloadMain(), QStringLiteral("cmdRealHS"));
+    name->setEditText(QStringLiteral("a b&user2=c#d%+1"));
+    realHS->click();
+    QVERIFY(Forms::browser() && Forms::browser()->isVisible());
+    QVERIFY(m_server.waitForRequests(1, 15000));
+    QCOMPARE(m_server.requests()[0].target,
+             "/lang/en/aff/runescape/hiscorepersonal.ws?user1=a%20b%26user2%3Dc%23d%25%2B1");
+    QCOMPARE(m_server.requests()[0].host,
+             "hiscore.localhost:" + QByteArray::number(m_server.port()));
+    // Neither a lookup (the relay is the same server here) nor a name in the history.
+    QCOMPARE(name->count(), 0);
 }
 
 void TestWeb::newWindowsGoToTheDesktop_data()
@@ -286,14 +303,9 @@ void TestWeb::newWindowsGoToTheDesktop()
         elsewhere.toUtf8() + "')\" style='height:100px'>elsewhere</div></body></html>";
     m_server.setResponse("/opener", {200, page, "text/html", 0, false});
     std::unique_ptr<FrmMain> main;
-    WebBrowser *browser = nullptr;
-    if (view == QLatin1String("wbClient")) {
-        main = std::make_unique<FrmMain>();
-        main->show();
-        browser = main->findChild<WebBrowser *>(view);
-    } else {
-        browser = openBrowser()->browser();
-    }
+    if (view == QLatin1String("wbClient"))
+        (main = std::make_unique<FrmMain>())->show();
+    WebBrowser *browser = main ? main->findChild<WebBrowser *>(view) : openBrowser()->browser();
     QVERIFY(QTest::qWaitForWindowExposed(browser->window()));
     QSignalSpy loaded(browser, &QWebEngineView::loadFinished);
     const QUrl opener("http://" + m_server.authority() + "/opener");
@@ -311,6 +323,84 @@ void TestWeb::newWindowsGoToTheDesktop()
     QCOMPARE(browser->url(), opener);
     for (const RecordingServer::Request &request : m_server.requests())
         QVERIFY2(!request.target.startsWith("/by-"), request.target.constData());
+}
+
+void TestWeb::redirects_data()
+{
+    // Each hop answers with a redirect to the next; the last one holds the levels.
+    QTest::addColumn<QStringList>("hops");
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("same server") << QStringList{"plain"} << true;
+    QTest::newRow("moved to https on another port") << QStringList{"tls"} << true;
+    QTest::newRow("moved to https, then within it") << QStringList{"tls", "tls"} << true;
+    QTest::newRow("https back to http") << QStringList{"tls", "plain"} << false;
+    QTest::newRow("another port") << QStringList{"other port"} << false;
+    QTest::newRow("another host") << QStringList{"localhost"} << false;
+    QTest::newRow("another host over https") << QStringList{"localhost tls"} << false;
+    QTest::newRow("on and on") << QStringList(11, QStringLiteral("plain")) << false;
+}
+
+void TestWeb::redirects()
+{
+    QFETCH(QStringList, hops);
+    QFETCH(bool, followed);
+    QByteArray path = "/highscores.php";
+    RecordingServer *server = &m_server;
+    for (int i = 0; i < hops.size(); ++i) {
+        const QString hop = hops.at(i);
+        RecordingServer *next = hop.contains("tls")                  ? &m_tls
+                                : hop == QLatin1String("other port") ? &m_otherPort
+                                                                     : &m_server;
+        QByteArray origin = next->origin();
+        if (hop.startsWith(QLatin1String("localhost")))
+            origin.replace("127.0.0.1", "localhost");
+        const QByteArray nextPath = "/hop" + QByteArray::number(i);
+        RecordingServer::Response moved(302);
+        moved.headers = "Location: " + origin + nextPath + "\r\n";
+        server->setResponse(path, moved);
+        server = next;
+        path = nextPath;
+    }
+    server->setResponse(path, "42|");
+
+    StatLookupPage page;
+    HOPWISE_FIND(QLabel, lblAttack, &page, QStringLiteral("lblAttack"));
+    HOPWISE_FIND(QPushButton, cmdView, &page, QStringLiteral("cmdView"));
+    cmdView->click();
+    QCOMPARE(lblAttack->text(), followed ? QStringLiteral("42") : QString());
+    // A refused hop is never asked at all.
+    bool lastAsked = false;
+    for (const RecordingServer::Request &r : server->requests())
+        lastAsked = lastAsked || r.path() == path;
+    QCOMPARE(lastAsked, followed);
+}
+
+void TestWeb::versionCheckFollowsItsServerToHttps()
+{
+    RecordingServer::Response moved(301);
+    moved.headers = "Location: " + m_tls.origin() + VersionPath + "\r\n";
+    m_server.setResponse(VersionPath, moved);
+    m_tls.setResponse(VersionPath, "9.9.9");
+
+    QVERIFY(!FrmSplash::start());
+    QVERIFY(updatePrompted());
+    QCOMPARE(m_tls.requests().size(), 1);
+}
+
+void TestWeb::tricklingServerHoldsTheSplashNoLongerThanTheCheck()
+{
+    // Far more than it could send before the test ends, one byte at a time and never silent
+    // long enough for a time-out between bytes.
+    RecordingServer::Response trickle(200, QByteArray(1 << 20, ' '));
+    trickle.trickleMs = 100;
+    m_server.setResponse(VersionPath, trickle);
+
+    QTimer::singleShot(0, this, [] { FrmSplash::start(); });
+    // Without the check's own bound the fetcher's would end it, three silences' worth later:
+    // the main window must come before that.
+    QVERIFY(QTest::qWaitFor([] { return Forms::mainWindow() && Forms::mainWindow()->isVisible(); },
+                            3 * FrmSplash::CheckTimeoutMs));
+    QVERIFY(!updatePrompted());
 }
 
 HOPWISE_TEST_MAIN(TestWeb)
