@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -28,8 +26,6 @@ public:
         if (m_mounted)
             ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
     }
-    FullFileSystem(const FullFileSystem &) = delete;
-    FullFileSystem &operator=(const FullFileSystem &) = delete;
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
