@@ -1,6 +1,6 @@
-// The mini browser, the About box and the fetches the windows make, against HTTP and HTTPS
-// servers on loopback: pages, credits, where a redirect may lead, and how long a server may hold
-// the start-up check.
+// The program's pages against HTTP and HTTPS servers on loopback that record every request: the
+// mini browser, the About box, the stat lookup and its relay, where a redirect may lead, and how
+// long a server may hold the start-up check.
 #include "controls/richtextbox.h"
 #include "controls/twips.h"
 #include "controls/webbrowser.h"
@@ -17,12 +17,16 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <tuple>
@@ -56,6 +60,21 @@ bool updatePrompted()
                        [](QWidget *w) { return qobject_cast<FrmUpdate *>(w); });
 }
 
+// Value labels (less their "lbl") in the order of the relay's fields.
+const QStringList FieldLabels =
+    QStringLiteral("Attack Strength Defence Hitpoints Ranged Prayer Magic Cooking Woodcutting "
+                   "Fletching Fishing Firemaking Crafting Smithing Mining Herblore Agility "
+                   "Thieving Slayer Runecrafting Farming Construction")
+        .split(QLatin1Char(' '));
+
+QByteArray joined(const char *prefix, int count)
+{
+    QStringList fields;
+    for (int i = 0; i < count; ++i)
+        fields << QLatin1String(prefix) + QString::number(i);
+    return fields.join(QLatin1Char('|')).toUtf8();
+}
+
 } // namespace
 
 class TestWeb : public QObject
@@ -71,8 +90,16 @@ private slots:
     void officialHighscoresFromTheStatLookup();
     void newWindowsGoToTheDesktop_data();
     void newWindowsGoToTheDesktop();
+
+    void gridAsDesigned();
+    void requestsCarryTheEncodedName_data();
+    void requestsCarryTheEncodedName();
+    void bodiesUpdateTheirFields_data();
+    void bodiesUpdateTheirFields();
+    void lookupsOnOnePage();
     void redirects_data();
     void redirects();
+
     void versionCheckFollowsItsServerToHttps();
     void tricklingServerHoldsTheSplashNoLongerThanTheCheck();
 
@@ -93,41 +120,61 @@ private:
         return QTest::qWaitForWindowExposed(w) ? w : nullptr;
     }
 
-    RecordingServer m_server;
+    void lookup(bool byEnter = false)
+    {
+        byEnter ? QTest::keyClick(combo()->lineEdit(), Qt::Key_Return)
+                : m_page->findChild<QPushButton *>(QStringLiteral("cmdView"))->click();
+    }
+    QComboBox *combo() const { return m_page->findChild<QComboBox *>(); }
+    auto *label(const QString &n) const { return m_page->findChild<QLabel *>("lbl" + n); }
+    void answer(const QByteArray &levels, const QByteArray &experience, int levelsStatus = 200)
+    {
+        m_server.setResponse("/highscores.php", levels, levelsStatus);
+        m_server.setResponse("/highscoresxp.php", experience);
+    }
+
+    RecordingServer m_server; // the update server, the Velmora site, the relay and the games
     RecordingServer m_tls{nullptr, RecordingServer::Tls};
     RecordingServer m_otherPort;
     QTemporaryDir m_programDir;
-    QStringList m_navigations; // main frame only
-    QList<QUrl> m_opened;      // by the desktop
+    StatLookupPage *m_page = nullptr; // a stat lookup page of its own for each test
+    QStringList m_navigations;        // main frame only
+    QList<QUrl> m_opened;             // by the desktop
 };
 
 void TestWeb::initTestCase()
 {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     RecordingServer::trustLoopbackCertificate();
     QVERIFY(m_programDir.isValid());
     qputenv("HOPWISE_PROGRAM_DIR", m_programDir.path().toUtf8());
-}
-
-void TestWeb::init()
-{
-    for (RecordingServer *server : {&m_server, &m_tls, &m_otherPort})
-        server->clearRequests();
     m_server.setFallback({200, "<title>page</title>", "text/html", 0, false});
-    m_server.setResponse(CreditsPath, Credits);
-    qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
-    qputenv("HOPWISE_VELMORA_SITE", m_server.authority().toUtf8());
-    qputenv("HOPWISE_GAME_DOMAIN", "localhost:" + QByteArray::number(m_server.port()));
-    m_navigations.clear();
-    m_opened.clear();
     Desktop::setOpenUrlHandlerForTesting([this](const QUrl &url) {
         m_opened << url;
         return true;
     });
 }
 
+void TestWeb::init()
+{
+    for (RecordingServer *server : {&m_server, &m_tls, &m_otherPort})
+        server->clearRequests();
+    m_server.setResponse(CreditsPath, Credits);
+    qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
+    qputenv("HOPWISE_VELMORA_SITE", m_server.authority().toUtf8());
+    qputenv("HOPWISE_GAME_DOMAIN", "localhost:" + QByteArray::number(m_server.port()));
+    m_navigations.clear();
+    m_opened.clear();
+    m_page = new StatLookupPage;
+    // The helpers use these without looking again: a missing one fails here.
+    QVERIFY(combo() && combo()->lineEdit() && m_page->findChild<QPushButton *>("cmdView"));
+    for (const QString &name : FieldLabels + QStringList{QStringLiteral("Combat")})
+        QVERIFY2(label(name), qPrintable(name));
+}
+
 void TestWeb::cleanup()
 {
-    Desktop::setOpenUrlHandlerForTesting({});
+    delete m_page;
     Forms::resetForTesting();
     for (QWidget *w : QApplication::topLevelWidgets())
         if (qobject_cast<FrmSplash *>(w) || qobject_cast<FrmUpdate *>(w))
@@ -214,24 +261,25 @@ void TestWeb::aboutBox()
     QVERIFY(!Forms::about()->isVisible());
 
     qputenv("HOPWISE_UPDATE_SERVER", m_server.authority().toUtf8());
+    auto reopen = [this](const QByteArray &credits, int status = 200) {
+        Forms::about()->close();
+        m_server.setResponse(CreditsPath, credits, status);
+        Forms::showAbout();
+    };
     // More than a mebibyte is refused.
-    m_server.setResponse(CreditsPath, "{\\rtf1\\ansi " + QByteArray(1024 * 1024 + 10, 'x') + "}");
-    Forms::showAbout();
+    reopen("{\\rtf1\\ansi " + QByteArray(1024 * 1024 + 10, 'x') + "}");
     QVERIFY(thanksText().isEmpty());
-    Forms::about()->close();
     // Pictures, objects and included pictures never load.
-    m_server.setResponse(CreditsPath,
-                         "{\\rtf1\\ansi A{\\pict\\pngblip 89504e47}{\\object\\objemb{\\*\\objdata "
-                         "0105}{\\result{\\pict\\jpegblip ffd8}}}{\\field{\\*\\fldinst "
-                         "INCLUDEPICTURE \"/~users/HopWise/x.png\"}{\\fldrslt B}}"
-                         "<img src=\"/~users/HopWise/y.png\">}");
-    Forms::showAbout();
+    reopen("{\\rtf1\\ansi A{\\pict\\pngblip 89504e47}{\\object\\objemb{\\*\\objdata "
+           "0105}{\\result{\\pict\\jpegblip ffd8}}}{\\field{\\*\\fldinst "
+           "INCLUDEPICTURE \"/~users/HopWise/x.png\"}{\\fldrslt B}}"
+           "<img src=\"/~users/HopWise/y.png\">}");
     QCOMPARE(thanksText(), QStringLiteral("AB<img src=\"/~users/HopWise/y.png\">"));
     QCoreApplication::processEvents();
     QCOMPARE(m_server.requests().size(), 2);
-    Forms::about()->close();
 
     // Fetched at every opening (the fetch is over by the time the box shows), not while open.
+    Forms::about()->close();
     m_server.setResponse(CreditsPath, Credits);
     HOPWISE_FIND(QAction, mnuAbout, Forms::preloadMain(), QStringLiteral("mnuAbout"));
     mnuAbout->trigger();
@@ -240,13 +288,9 @@ void TestWeb::aboutBox()
     Forms::showAbout();
     QCOMPARE(m_server.requests().size(), 3);
     // A failed fetch keeps the credits fetched earlier; new ones replace them.
-    Forms::about()->close();
-    m_server.setResponse(CreditsPath, "gone", 404);
-    Forms::showAbout();
+    reopen("gone", 404);
     QCOMPARE(thanksText(), CreditsText);
-    Forms::about()->close();
-    m_server.setResponse(CreditsPath, "{\\rtf1\\ansi New names\\par}");
-    Forms::showAbout();
+    reopen("{\\rtf1\\ansi New names\\par}");
     QCOMPARE(thanksText(), QStringLiteral("New names"));
     QCOMPARE(m_server.requests().size(), 5);
 
@@ -325,6 +369,163 @@ void TestWeb::newWindowsGoToTheDesktop()
         QVERIFY2(!request.target.startsWith("/by-"), request.target.constData());
 }
 
+void TestWeb::gridAsDesigned()
+{
+    // The design's grid, row by row, columns left to right (its misspelt "Herbore:" kept): each
+    // caption at its cell, and right after it on the same line the value label of its skill.
+    const QStringList design{
+        "Attack: Magic: Crafting: Slayer:",
+        "Defence: Cooking: Smithing: Farming:",
+        "Strength: Woodcutting: Mining: Runecrafting:",
+        "Hitpoints: Fletching: Herbore: Construction:",
+        "Ranged: Fishing: Agility: Combat:",
+        "Prayer: Firemaking: Thieving:",
+    };
+    QStringList shown;
+    for (int top : {600, 840, 1080, 1320, 1560, 1800}) {
+        QStringList row;
+        for (int left : {2400, 3840, 5640, 7320}) {
+            for (QLabel *caption : m_page->findChildren<QLabel *>(QRegularExpression("^Label"))) {
+                if (caption->pos() != Twips::rect(left, top, 0, 0).topLeft())
+                    continue;
+                row << caption->text();
+                QWidget *value = caption->buddy();
+                QVERIFY2(value && value->objectName().mid(3, 4) == caption->text().left(4),
+                         qPrintable(caption->text()));
+                QCOMPARE(value->pos(), QPoint(caption->geometry().right() + 1, caption->y()));
+            }
+        }
+        shown << row.join(' ');
+    }
+    QCOMPARE(shown, design);
+}
+
+void TestWeb::requestsCarryTheEncodedName_data()
+{
+    QTest::addColumn<QString>("name"); // null: the box left as it starts
+    QTest::addColumn<QByteArray>("query");
+    // The characters themselves are tst_statparsers'; here the request line they go out in.
+    QTest::newRow("untouched box") << QString() << QByteArray("Username%20Here");
+    QTest::newRow("line break splits no request")
+        << QStringLiteral("a\r\nHost: x") << QByteArray("a%0D%0AHost%3A%20x");
+    QTest::newRow("UTF-8, blanks kept")
+        << QStringLiteral(" J\u00f6rg ") << QByteArray("%20J%C3%B6rg%20");
+}
+
+void TestWeb::requestsCarryTheEncodedName()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, query);
+    answer("1", "2");
+    if (!name.isNull())
+        combo()->setEditText(name);
+    lookup();
+
+    const QList<RecordingServer::Request> requests = m_server.requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests.value(0).line, "GET /highscores.php?name=" + query + " HTTP/1.1");
+    QCOMPARE(requests.value(1).line, "GET /highscoresxp.php?name=" + query + " HTTP/1.1");
+    QCOMPARE(requests.value(1).host, m_server.authority().toUtf8());
+}
+
+void TestWeb::bodiesUpdateTheirFields_data()
+{
+    QTest::addColumn<int>("levels"); // fields sent
+    QTest::addColumn<int>("levelsStatus");
+    QTest::addColumn<int>("experience");
+    QTest::addColumn<int>("levelsShown"); // fields updated; experience: up to 22 of those sent
+    QTest::newRow("22 fields") << 22 << 200 << 22 << 22;
+    QTest::newRow("25 fields") << 25 << 200 << 25 << 22;
+    QTest::newRow("3 and 22 fields") << 3 << 200 << 22 << 3;
+    QTest::newRow("1 field") << 1 << 200 << 1 << 1;
+    QTest::newRow("empty bodies") << 0 << 200 << 0 << 0;
+    QTest::newRow("levels fail, experience works") << 22 << 500 << 22 << 0;
+}
+
+void TestWeb::bodiesUpdateTheirFields()
+{
+    QFETCH(int, levels);
+    QFETCH(int, levelsStatus);
+    QFETCH(int, experience);
+    QFETCH(int, levelsShown);
+    answer(joined("old", 22), joined("oldxp", 22));
+    lookup();
+    answer(joined("L", levels), joined("E", experience), levelsStatus);
+    lookup();
+
+    for (int k = 0; k < 22; ++k) {
+        QCOMPARE(label(FieldLabels[k])->text(), QString(k < levelsShown ? "L%1" : "old%1").arg(k));
+        QCOMPARE(label(FieldLabels[k])->toolTip(),
+                 QString(k < experience ? "E%1 XP" : "oldxp%1 XP").arg(k));
+    }
+}
+
+void TestWeb::lookupsOnOnePage()
+{
+    // The history: one item per lookup, by button or Enter.
+    answer("1", "2");
+    const QStringList names{"Bob", "Bob", "Al", "bob", "Bob"};
+    for (int i = 0; i < names.size(); ++i) {
+        combo()->setEditText(names[i]);
+        lookup(i % 2);
+        QCOMPARE(combo()->count(), i + 1);
+        QCOMPARE(combo()->itemText(i), names[i]);
+    }
+
+    // Only Enter looks up, and a name in the history is never put in place of the one typed.
+    m_server.clearRequests();
+    QLineEdit *edit = combo()->lineEdit();
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("Bo"));
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Backspace})
+        QTest::keyClick(edit, key);
+    QCOMPARE(m_server.requests().size(), 0);
+    lookup(true);
+    QCOMPARE(m_server.requests().value(0).target, QByteArray("/highscores.php?name=Bo"));
+    QCOMPARE(edit->text(), QStringLiteral("Bo"));
+
+    // The experience tool tip shows the relay's text as plain text.
+    const QByteArray hostile = "<img src=\"http://127.0.0.1:1/x\"><b>1</b>";
+    answer("5", hostile);
+    lookup();
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), QPoint(100, 100));
+    QCoreApplication::sendEvent(label("Attack"), &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    QCOMPARE(shown.toPlainText(), QString::fromLatin1(hostile) + QStringLiteral(" XP"));
+
+    // The combat level, worked out once per lookup that changes the levels.
+    auto *timer = m_page->findChild<QTimer *>(QStringLiteral("tmrCombat"));
+    QTRY_VERIFY(!timer->isActive());
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    // Field order: attack, strength, defence, hitpoints, ranged, prayer, magic. Ranged and
+    // magic do not count.
+    answer("1|1|1|10|99|1|99", "");
+    lookup();
+    QTRY_VERIFY(!timer->isActive());
+    QCOMPARE(ticks.size(), 1);
+    QCOMPARE(label("Combat")->text(), QStringLiteral("3.525"));
+
+    // The next player has the same Attack: the level still follows the new stats.
+    answer("1|1|1|99|1|1|1", "");
+    lookup();
+    QTRY_COMPARE(ticks.size(), 2);
+    QCOMPARE(label("Combat")->text(), QStringLiteral("25.775"));
+
+    // A failed levels request writes no caption, so nothing is computed.
+    answer("", "", 500);
+    lookup();
+    QVERIFY(!timer->isActive());
+
+    // A caption that is no number leaves the level empty.
+    answer("abc|1|1|1|1|1", "");
+    lookup();
+    QTRY_VERIFY(!timer->isActive());
+    QCOMPARE(ticks.size(), 3);
+    QCOMPARE(label("Combat")->text(), QString());
+}
+
 void TestWeb::redirects_data()
 {
     // Each hop answers with a redirect to the next; the last one holds the levels.
@@ -363,11 +564,8 @@ void TestWeb::redirects()
     }
     server->setResponse(path, "42|");
 
-    StatLookupPage page;
-    HOPWISE_FIND(QLabel, lblAttack, &page, QStringLiteral("lblAttack"));
-    HOPWISE_FIND(QPushButton, cmdView, &page, QStringLiteral("cmdView"));
-    cmdView->click();
-    QCOMPARE(lblAttack->text(), followed ? QStringLiteral("42") : QString());
+    lookup();
+    QCOMPARE(label("Attack")->text(), followed ? QStringLiteral("42") : QString());
     // A refused hop is never asked at all.
     bool lastAsked = false;
     for (const RecordingServer::Request &r : server->requests())
