@@ -404,7 +404,7 @@ void TestWeb::requestsCarryTheEncodedName_data()
 {
     QTest::addColumn<QString>("name"); // null: the box left as it starts
     QTest::addColumn<QByteArray>("query");
-    // The characters themselves are tst_statparsers'; here the request line they go out in.
+    // The characters themselves are tst_pagelogic's; here the request line they go out in.
     QTest::newRow("untouched box") << QString() << QByteArray("Username%20Here");
     QTest::newRow("line break splits no request")
         << QStringLiteral("a\r\nHost: x") << QByteArray("a%0D%0AHost%3A%20x");
