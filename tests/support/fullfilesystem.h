@@ -14,12 +14,6 @@
 class FullFileSystem
 {
 public:
-    explicit FullFileSystem(qint64 bytes = 2 * 1024 * 1024)
-    {
-        const QByteArray options = "size=" + QByteArray::number(bytes);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
-                            options.constData()) == 0;
-    }
     ~FullFileSystem()
     {
         makeRoom();
@@ -66,7 +60,8 @@ private:
     QString fillerPath() const { return m_dir.filePath(QStringLiteral(".filler")); }
 
     QTemporaryDir m_dir;
-    bool m_mounted = false;
+    bool m_mounted =
+        ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, "size=2m") == 0;
     bool m_limited = false;
     rlimit m_oldLimit{};
     void (*m_oldHandler)(int) = SIG_DFL;
