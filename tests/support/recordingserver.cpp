@@ -10,8 +10,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 namespace {
 
 // The key and certificate of loopback-tls.pem are for tests only, valid from 2000 to 2126 for
@@ -82,9 +80,8 @@ int RecordingServer::release(const QByteArray &path)
 void RecordingServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QTcpSocket::readyRead, this,
-                [this, socket, buffer] { onReadyRead(socket, *buffer); });
+                [this, socket, buffer = QByteArray()]() mutable { onReadyRead(socket, buffer); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
 }
@@ -123,13 +120,13 @@ void RecordingServer::onReadyRead(QTcpSocket *socket, QByteArray &buffer)
             return;
         }
         auto *drip = new QTimer(socket);
-        auto sent = std::make_shared<qsizetype>(0);
-        QObject::connect(drip, &QTimer::timeout, socket, [socket, sent, body = response.body] {
-            if (*sent < body.size())
-                socket->write(body.mid((*sent)++, 1));
-            else
-                socket->disconnectFromHost();
-        });
+        QObject::connect(drip, &QTimer::timeout, socket,
+                         [socket, sent = qsizetype(0), body = response.body]() mutable {
+                             if (sent < body.size())
+                                 socket->write(body.mid(sent++, 1));
+                             else
+                                 socket->disconnectFromHost();
+                         });
         drip->start(response.trickleMs);
     };
     if (response.held)
