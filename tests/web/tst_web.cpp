@@ -195,7 +195,14 @@ private slots:
         QCOMPARE(txtURL->text(), one);
         QCOMPARE(m_navigations, (QStringList{two, one}));
         QCOMPARE(m_server.requests().value(0).target, QByteArray("/two?q=a%20b"));
+    }
 
+    void bookmarks()
+    {
+        // In a browser of its own: a navigation still settling there must not count as a
+        // bookmark's.
+        FrmBrowser *w = openBrowser();
+        QVERIFY(w);
         // Each bookmark's target as the design gives it: http, path and query, and the Marketplace
         // and the VLM Forum on the Velmora site (the local server here).
         const QList<std::tuple<const char *, const char *, bool>> marks{
