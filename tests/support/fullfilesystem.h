@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -16,20 +14,12 @@
 class FullFileSystem
 {
 public:
-    explicit FullFileSystem(qint64 bytes = 2 * 1024 * 1024)
-    {
-        const QByteArray options = "size=" + QByteArray::number(bytes);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
-                            options.constData()) == 0;
-    }
     ~FullFileSystem()
     {
         makeRoom();
         if (m_mounted)
             ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
     }
-    FullFileSystem(const FullFileSystem &) = delete;
-    FullFileSystem &operator=(const FullFileSystem &) = delete;
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
@@ -70,7 +60,8 @@ private:
     QString fillerPath() const { return m_dir.filePath(QStringLiteral(".filler")); }
 
     QTemporaryDir m_dir;
-    bool m_mounted = false;
+    bool m_mounted =
+        ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, "size=2m") == 0;
     bool m_limited = false;
     rlimit m_oldLimit{};
     void (*m_oldHandler)(int) = SIG_DFL;

@@ -1,6 +1,5 @@
 #include "recordingserver.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QPointer>
 #include <QSslCertificate>
@@ -10,9 +9,6 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
-
-#include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -26,24 +22,18 @@ QByteArray loopbackPem()
     return file.readAll();
 }
 
-QSslCertificate loopbackCertificate()
-{
-    return QSslCertificate(loopbackPem(), QSsl::Pem);
-}
-
 } // namespace
 
 RecordingServer::RecordingServer(QObject *parent, Transport transport)
     : QObject(parent)
     , m_transport(transport)
+    , m_fallback(404, "not found")
 {
-    m_fallback.status = 404;
-    m_fallback.body = "not found";
     if (transport == Tls) {
         auto *server = new QSslServer(this);
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificate(loopbackCertificate());
-        tls.setPrivateKey(QSslKey(loopbackPem(), QSsl::Ec, QSsl::Pem));
+        tls.setLocalCertificate(QSslCertificate(loopbackPem()));
+        tls.setPrivateKey(QSslKey(loopbackPem(), QSsl::Ec));
         tls.setPeerVerifyMode(QSslSocket::VerifyNone);
         server->setSslConfiguration(tls);
         m_server = server;
@@ -61,7 +51,7 @@ RecordingServer::RecordingServer(QObject *parent, Transport transport)
 void RecordingServer::trustLoopbackCertificate()
 {
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.addCaCertificate(loopbackCertificate());
+    tls.addCaCertificate(QSslCertificate(loopbackPem()));
     QSslConfiguration::setDefaultConfiguration(tls);
 }
 
@@ -69,75 +59,35 @@ RecordingServer::~RecordingServer()
 {
     // A client such as a web view may still hold a connection when the test ends: the server
     // closes it on the way out, and its handlers must not run on a half-destroyed recorder.
-    const auto sockets = m_server->findChildren<QTcpSocket *>();
-    for (QTcpSocket *socket : sockets)
+    for (QTcpSocket *socket : m_server->findChildren<QTcpSocket *>())
         socket->disconnect(this);
     delete m_server;
 }
 
-QString RecordingServer::authority() const
-{
-    return QStringLiteral("127.0.0.1:%1").arg(port());
-}
-
-QByteArray RecordingServer::origin() const
-{
-    return (m_transport == Tls ? "https://" : "http://") + authority().toLatin1();
-}
-
-void RecordingServer::setResponse(const QByteArray &path, const Response &response)
-{
-    m_responses.insert(path, response);
-}
-
-void RecordingServer::setResponse(const QByteArray &path, const QByteArray &body, int status)
-{
-    setResponse(path, Response(status, body));
-}
-
 bool RecordingServer::waitForRequests(int count, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (m_requests.size() < count && !deadline.hasExpired())
-        QTest::qWait(5);
-    return m_requests.size() >= count;
+    return QTest::qWaitFor([this, count] { return m_requests.size() >= count; }, timeoutMs);
 }
 
 int RecordingServer::release(const QByteArray &path)
 {
-    int sent = 0;
-    for (int i = 0; i < m_held.size();) {
-        if (m_held[i].first != path) {
-            ++i;
-            continue;
-        }
-        const std::function<void()> send = m_held.takeAt(i).second;
+    const QList<std::function<void()>> held = m_held.take(path);
+    for (const std::function<void()> &send : held)
         send();
-        ++sent;
-    }
-    return sent;
-}
-
-int RecordingServer::heldCount(const QByteArray &path) const
-{
-    return int(std::count_if(m_held.cbegin(), m_held.cend(),
-                             [&path](const auto &held) { return held.first == path; }));
+    return int(held.size());
 }
 
 void RecordingServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            m_buffers.remove(socket);
-            socket->deleteLater();
-        });
+        connect(socket, &QTcpSocket::readyRead, this,
+                [this, socket, buffer = QByteArray()]() mutable { onReadyRead(socket, buffer); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
 }
 
-void RecordingServer::onReadyRead(QTcpSocket *socket)
+void RecordingServer::onReadyRead(QTcpSocket *socket, QByteArray &buffer)
 {
-    QByteArray &buffer = m_buffers[socket];
     buffer += socket->readAll();
     const int end = buffer.indexOf("\r\n\r\n");
     if (end < 0)
@@ -148,8 +98,7 @@ void RecordingServer::onReadyRead(QTcpSocket *socket)
     Request request;
     request.line = lines.value(0).trimmed();
     request.target = request.line.split(' ').value(1);
-    for (int i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
+    for (const QByteArray &line : lines.mid(1)) {
         const int colon = line.indexOf(':');
         if (colon > 0 && line.left(colon).trimmed().toLower() == "host")
             request.host = line.mid(colon + 1).trimmed();
@@ -161,39 +110,34 @@ void RecordingServer::onReadyRead(QTcpSocket *socket)
     if (response.hang)
         return;
     auto send = [socket, response] {
-        QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " X\r\n";
-        reply += "Content-Type: " + response.contentType + "\r\n";
-        reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-        reply += response.headers;
-        reply += "Connection: close\r\n\r\n";
+        socket->write("HTTP/1.1 " + QByteArray::number(response.status) +
+                      " X\r\nContent-Type: " + response.contentType +
+                      "\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\n" +
+                      response.headers + "Connection: close\r\n\r\n");
         if (response.trickleMs <= 0) {
-            socket->write(reply + response.body);
+            socket->write(response.body);
             socket->disconnectFromHost();
             return;
         }
-        socket->write(reply);
         auto *drip = new QTimer(socket);
-        auto sent = std::make_shared<qsizetype>(0);
         QObject::connect(drip, &QTimer::timeout, socket,
-                         [socket, drip, sent, body = response.body] {
-                             if (*sent >= body.size()) {
-                                 drip->stop();
+                         [socket, sent = qsizetype(0), body = response.body]() mutable {
+                             if (sent < body.size())
+                                 socket->write(body.mid(sent++, 1));
+                             else
                                  socket->disconnectFromHost();
-                                 return;
-                             }
-                             socket->write(body.mid((*sent)++, 1));
                          });
         drip->start(response.trickleMs);
     };
     if (response.held)
-        m_held.append({request.path(),
-                       [this, socket = QPointer<QTcpSocket>(socket), send, path = request.path()] {
-                           if (!socket)
-                               return;
-                           connect(socket, &QTcpSocket::disconnected, this,
-                                   [this, path] { emit answerSent(path); });
-                           send();
-                       }});
+        m_held[request.path()].append(
+            [this, socket = QPointer<QTcpSocket>(socket), send, path = request.path()] {
+                if (!socket)
+                    return;
+                connect(socket, &QTcpSocket::disconnected, this,
+                        [this, path] { emit answerSent(path); });
+                send();
+            });
     else if (response.delayMs > 0)
         QTimer::singleShot(response.delayMs, socket, send);
     else

@@ -1,15 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
-#include <QList>
-#include <QObject>
-#include <QString>
 #include <QTcpServer>
 
 #include <functional>
-
-class QSslConfiguration;
 
 // A small HTTP/1.x server on 127.0.0.1 that records every request exactly as it arrived (request
 // line and Host header) and answers from a table of canned responses keyed by path.
@@ -22,10 +16,7 @@ public:
         QByteArray target; // the request target exactly as sent: path and query
         QByteArray host;   // the Host header
         QByteArray line;   // the whole request line
-        QByteArray path() const
-        {
-            return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
-        }
+        QByteArray path() const { return target.split('?').first(); }
     };
     struct Response
     {
@@ -58,27 +49,34 @@ public:
     ~RecordingServer() override;
 
     quint16 port() const { return m_server->serverPort(); }
-    // "127.0.0.1:<port>"
-    QString authority() const;
+    QString authority() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
     // "http://127.0.0.1:<port>" or "https://127.0.0.1:<port>"
-    QByteArray origin() const;
+    QByteArray origin() const
+    {
+        return (m_transport == Tls ? "https://" : "http://") + authority().toLatin1();
+    }
 
     // Makes this process, and only it, trust the certificate a Tls server shows: it names
     // 127.0.0.1 and localhost.
     static void trustLoopbackCertificate();
 
     // Answers requests whose path (without the query) is `path`.
-    void setResponse(const QByteArray &path, const Response &response);
-    void setResponse(const QByteArray &path, const QByteArray &body, int status = 200);
+    void setResponse(const QByteArray &path, const Response &response)
+    {
+        m_responses.insert(path, response);
+    }
+    void setResponse(const QByteArray &path, const QByteArray &body, int status = 200)
+    {
+        setResponse(path, Response(status, body));
+    }
     // Answers every other request; by default 404.
     void setFallback(const Response &response) { m_fallback = response; }
-    // Computes the response from the request, taking precedence over the table when set.
 
     QList<Request> requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
     // Sends the answers held for `path` so far, in the order their requests came; returns how many.
     int release(const QByteArray &path);
-    int heldCount(const QByteArray &path) const;
+    int heldCount(const QByteArray &path) const { return int(m_held.value(path).size()); }
 
     // Waits until at least `count` requests arrived.
     bool waitForRequests(int count, int timeoutMs = 5000);
@@ -90,13 +88,12 @@ signals:
 
 private:
     void onNewConnection();
-    void onReadyRead(QTcpSocket *socket);
+    void onReadyRead(QTcpSocket *socket, QByteArray &buffer);
 
     QTcpServer *m_server;
     Transport m_transport;
     QHash<QByteArray, Response> m_responses;
     Response m_fallback;
     QList<Request> m_requests;
-    QHash<QTcpSocket *, QByteArray> m_buffers;
-    QList<std::pair<QByteArray, std::function<void()>>> m_held;
+    QHash<QByteArray, QList<std::function<void()>>> m_held; // by path, in the order asked
 };
