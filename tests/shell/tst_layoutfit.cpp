@@ -15,42 +15,23 @@
 #include <QLabel>
 #include <QTest>
 
-#include <memory>
-
 class TstLayoutFit : public QObject
 {
     Q_OBJECT
 private slots:
-    void textsFit_data();
     void textsFit();
 };
 
-void TstLayoutFit::textsFit_data()
-{
-    QTest::addColumn<QString>("window");
-    for (const char *w : {"frmMain", "frmSplash", "frmUpdate", "frmAbout", "frmBrowser"})
-        QTest::newRow(w) << QString::fromLatin1(w);
-}
-
 void TstLayoutFit::textsFit()
 {
-    QFETCH(QString, window);
     if (!QFontDatabase::hasFamily(QStringLiteral("Tahoma")) &&
         qEnvironmentVariable("HOPWISE_TEST_FACE") != QLatin1String("fallback"))
         QSKIP("Tahoma is not installed (fonts-wine); the fallback run covers this system");
-    std::unique_ptr<QWidget> w;
-    if (window == QLatin1String("frmMain"))
-        w = std::make_unique<FrmMain>();
-    else if (window == QLatin1String("frmSplash"))
-        w = std::make_unique<FrmSplash>();
-    else if (window == QLatin1String("frmUpdate"))
-        w = std::make_unique<FrmUpdate>(QStringLiteral("1.0.2"), QStringLiteral("1.0.10"));
-    else if (window == QLatin1String("frmAbout"))
-        w = std::make_unique<FrmAbout>();
-    else
-        w = std::make_unique<FrmBrowser>();
-    w->ensurePolished();
-
+    FrmMain main;
+    FrmSplash splash;
+    FrmUpdate update(QStringLiteral("1.0.2"), QStringLiteral("1.0.10"));
+    FrmAbout about;
+    FrmBrowser browser;
     QStringList clipped;
     const auto check = [&](QWidget *control, const QString &text, int room, int tall) {
         const QFontMetrics fm(control->font());
@@ -60,28 +41,28 @@ void TstLayoutFit::textsFit()
             widest = qMax(widest, fm.horizontalAdvance(line));
         const int height = fm.height() * int(lines.size());
         if (widest > room || height > tall)
-            clipped << QStringLiteral("%1 \"%2\": %3x%4 in %5x%6 (%7)")
-                           .arg(control->objectName(), text)
+            clipped << QStringLiteral("%1.%2 \"%3\": %4x%5 in %6x%7 (%8)")
+                           .arg(control->window()->objectName(), control->objectName(), text)
                            .arg(widest)
                            .arg(height)
                            .arg(room)
                            .arg(tall)
                            .arg(QFontInfo(control->font()).family());
     };
-    for (QLabel *label : w->findChildren<QLabel *>()) {
-        if (label->text().isEmpty() || label->wordWrap())
-            continue;
-        const QRect r = label->contentsRect();
-        check(label, label->text(), r.width(), r.height());
-    }
-    for (QAbstractButton *button : w->findChildren<QAbstractButton *>()) {
-        if (button->text().isEmpty() || button->objectName().isEmpty())
-            continue;
-        // The frame and the focus rectangle take about a character on either side.
-        const QFontMetrics fm(button->font());
-        QString text = button->text();
-        text.remove(QLatin1Char('&'));
-        check(button, text, button->width() - fm.averageCharWidth(), button->height());
+    for (QWidget *w : std::initializer_list<QWidget *>{&main, &splash, &update, &about, &browser}) {
+        w->ensurePolished();
+        for (QLabel *label : w->findChildren<QLabel *>()) {
+            if (!label->text().isEmpty() && !label->wordWrap())
+                check(label, label->text(), label->contentsRect().width(),
+                      label->contentsRect().height());
+        }
+        for (QAbstractButton *button : w->findChildren<QAbstractButton *>()) {
+            // The frame and the focus rectangle take about a character on either side.
+            if (!button->text().isEmpty() && !button->objectName().isEmpty())
+                check(button, button->text().remove(QLatin1Char('&')),
+                      button->width() - QFontMetrics(button->font()).averageCharWidth(),
+                      button->height());
+        }
     }
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1Char('\n'))));
 }

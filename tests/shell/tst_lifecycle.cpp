@@ -57,6 +57,18 @@ void closeWindow(const QString &window)
     xdotool({"windowactivate", "--sync", window, "key", "alt+F4"});
 }
 
+// Starts the real program with its update server and program folder, and `env` on top.
+void start(QProcess &program, const RecordingServer &server, const QString &programDir,
+           QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
+{
+    env.insert(QStringLiteral("HOPWISE_UPDATE_SERVER"), server.authority());
+    env.insert(QStringLiteral("HOPWISE_PROGRAM_DIR"), programDir);
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Should it fail to end, the QProcess ends it on the way out.
+    program.start(qEnvironmentVariable("HOPWISE_BINARY_DIR") + "/src/app/hopwise", {});
+}
+
 // Files the process holds open.
 QStringList openFiles(qint64 pid)
 {
@@ -74,6 +86,7 @@ class TstLifecycle : public QObject
     Q_OBJECT
 private slots:
     void closingTheMainWindowUnloadsIt();
+    void updateEndsTheProgram();
 };
 
 void TstLifecycle::closingTheMainWindowUnloadsIt()
@@ -124,12 +137,7 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
     sound.close();
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOPWISE_UPDATE_SERVER"), web.authority());
-    env.insert(QStringLiteral("HOPWISE_PROGRAM_DIR"), programDir.path());
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(qEnvironmentVariable("HOPWISE_BINARY_DIR") + "/src/app/hopwise", {});
+    start(program, web, programDir.path());
     QVERIFY(program.waitForStarted());
     const qint64 pid = program.processId();
 
@@ -188,6 +196,36 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
     QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 15000);
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+}
+
+void TstLifecycle::updateEndsTheProgram()
+{
+    // The desktop's URL handler is a stand-in that writes down what it was asked to open.
+    QTemporaryDir bin;
+    QFile stub(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(stub.open(QIODevice::WriteOnly));
+    stub.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
+    stub.close();
+    stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    RecordingServer web;
+    web.setResponse("/~users/hopwise/version.qvx", "9.9.9");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), bin.path() + ':' + env.value(QStringLiteral("PATH")));
+    env.remove(QStringLiteral("DESKTOP_SESSION"));
+    env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    QProcess program;
+    start(program, web, bin.path(), env);
+    const QString prompt = findWindow(program.processId(), QStringLiteral("^Update HopWise$"));
+    QVERIFY2(!prompt.isEmpty(), "no update prompt");
+    clickAt(prompt, {40, 60}); // inside "Update" (120, 720 twips; 975 x 375)
+    QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 15000);
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QFile opened(bin.filePath(QStringLiteral("opened.txt")));
+    QTRY_VERIFY(opened.exists());
+    QVERIFY(opened.open(QIODevice::ReadOnly));
+    QCOMPARE(opened.readAll().trimmed(),
+             "http://" + web.authority().toLatin1() + "/~users/hopwise/update.exe");
 }
 
 HOPWISE_TEST_MAIN(TstLifecycle)

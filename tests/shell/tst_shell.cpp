@@ -86,12 +86,10 @@ private slots:
     void startUp();
     void promptAnswers_data();
     void promptAnswers();
-    void updateEndsTheRealProgram();
     void menusPagesAndSizeModes();
     void loadSteps_data();
     void loadSteps();
     void quitEndsEverything();
-    void valuesReadAsShown();
     void everyWindowReadsAsShown();
     void keyboardReachesEveryControl();
     void noticesShowInsideTheWindow();
@@ -192,7 +190,7 @@ void TstShell::promptAnswers_data()
 {
     QTest::addColumn<QString>("button"); // empty: the prompt's close box
     // No web browser could be started: the player gets the address to fetch the installer by
-    // hand, then the program ends as after any "Update" (with a browser: updateEndsTheRealProgram).
+    // hand, then the program ends as after any "Update" (with a browser: tst_lifecycle).
     QTest::newRow("Update, no browser") << "cmdUpdate";
     QTest::newRow("closing the prompt") << "";
 }
@@ -226,50 +224,6 @@ void TstShell::promptAnswers()
              update ? QList<QUrl>{QUrl(Endpoints::current().installerUrl())} : QList<QUrl>());
     QCOMPARE(boxText.contains(Endpoints::current().installerUrl()), update);
     QCOMPARE(bool(boxFlags & Qt::TextSelectableByMouse), update);
-}
-
-void TstShell::updateEndsTheRealProgram()
-{
-    // The desktop's URL handler is a stand-in that writes down what it was asked to open.
-    QTemporaryDir bin;
-    QFile stub(bin.filePath(QStringLiteral("xdg-open")));
-    QVERIFY(stub.open(QIODevice::WriteOnly));
-    stub.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
-    stub.close();
-    stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    m_server.setResponse(VersionPath, "9.9.9");
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PATH"), bin.path() + ':' + env.value(QStringLiteral("PATH")));
-    env.insert(QStringLiteral("HOPWISE_UPDATE_SERVER"), m_server.authority());
-    env.remove(QStringLiteral("DESKTOP_SESSION"));
-    env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(qEnvironmentVariable("HOPWISE_BINARY_DIR") + "/src/app/hopwise", {});
-    // Should it fail to end, the QProcess ends it on the way out.
-
-    QProcess search;
-    search.start(QStringLiteral("xdotool"),
-                 {"search", "--sync", "--onlyvisible", "--pid",
-                  QString::number(program.processId()), "--name", "^Update HopWise$"});
-    // The event loop turns meanwhile: the server here answers the program's version fetch.
-    QTRY_VERIFY_WITH_TIMEOUT(search.state() == QProcess::NotRunning, 15000);
-    const QString id = QString::fromLatin1(search.readAllStandardOutput()).section('\n', 0, 0);
-    QVERIFY2(!id.isEmpty(), "no update prompt (or no xdotool: scripts/setup installs it)");
-    // Inside "Update" (120, 720 twips; 975 x 375), raised first: other windows may share the
-    // display.
-    QProcess::execute(QStringLiteral("xdotool"),
-                      {"windowraise", id, "mousemove", "--window", id, "40", "60", "click", "1"});
-    QVERIFY2(program.waitForFinished(15000), "the program did not end after Update");
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("opened.txt"))));
-    QFile opened(bin.filePath(QStringLiteral("opened.txt")));
-    QVERIFY(opened.open(QIODevice::ReadOnly));
-    QCOMPARE(opened.readAll().trimmed(),
-             "http://" + m_server.authority().toLatin1() + "/~users/hopwise/update.exe");
 }
 
 void TstShell::menusPagesAndSizeModes()
@@ -395,54 +349,6 @@ void TstShell::quitEndsEverything()
     QTRY_COMPARE(windows(), QStringList());
 }
 
-void TstShell::valuesReadAsShown()
-{
-    FrmMain w;
-    const auto read = [](QWidget *widget, QAccessible::Text text) {
-        return QAccessible::queryAccessibleInterface(widget)->text(text);
-    };
-    HOPWISE_FIND(WorldSwitcher, switcher, &w, QString());
-    for (int tick = 0; tick < 3725; ++tick)
-        switcher->frmMain_tmrWorld_Timer();
-    const QStringList clock{"lblDays",    "lblHours", "lblMinutes",
-                            "lblSeconds", "cmdPause", "cmdReset"};
-    QStringList names, descriptions;
-    for (const QString &name : clock) {
-        HOPWISE_FIND(QWidget, control, &w, name);
-        names << read(control, QAccessible::Name);
-        descriptions << read(control, QAccessible::Description);
-    }
-    // The clock's buttons keep their one-letter captions; what they do is the description.
-    QCOMPARE(names, (QStringList{"0", "1", "2", "5", "P", "R"}));
-    QCOMPARE(descriptions,
-             (QStringList{"Days in world", "Hours in world", "Minutes in world", "Seconds in world",
-                          "Pause or resume the clock", "Reset the clock to zero"}));
-
-    // Levels and the combat level read as the numbers shown; the caption beside each names it.
-    for (QLabel *label : w.findChildren<QLabel *>()) {
-        if (!label->objectName().startsWith(QLatin1String("lbl")) ||
-            clock.contains(label->objectName()))
-            continue;
-        label->setText(QStringLiteral("99")); // read as shown: everyWindowReadsAsShown
-        const auto labelledBy =
-            QAccessible::queryAccessibleInterface(label)->relations(QAccessible::Label);
-        const QString what = labelledBy.isEmpty() ? read(label, QAccessible::Description)
-                                                  : labelledBy[0].first->text(QAccessible::Name);
-        QVERIFY2(!what.isEmpty() && what != QLatin1String("99"), qPrintable(label->objectName()));
-    }
-
-    // The player-name box reads as what it is for, with what was typed as its value.
-    HOPWISE_FIND(QComboBox, cboUsername, &w, QStringLiteral("cboUsername"));
-    cboUsername->setEditText(QStringLiteral("Zezima"));
-    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(cboUsername);
-    QStringList field;
-    for (int i = 0; i < box->childCount(); ++i)
-        if (box->child(i)->role() == QAccessible::EditableText)
-            field << box->child(i)->text(QAccessible::Name)
-                  << box->child(i)->text(QAccessible::Value);
-    QCOMPARE(field, (QStringList{"Player name", "Zezima"}));
-}
-
 namespace {
 
 // What a screen reader meets on a window: each control a person can operate without a name, and
@@ -478,6 +384,14 @@ void walk(QAccessibleInterface *node, const QString &path, QStringList &faults)
         break;
     case QAccessible::StaticText:
         if (auto *label = qobject_cast<QLabel *>(widget)) {
+            // A value in the main window: the caption beside it, or its description, names it.
+            const auto by = node->relations(QAccessible::Label);
+            const QString what = by.isEmpty() ? node->text(QAccessible::Description)
+                                              : by[0].first->text(QAccessible::Name);
+            if (label->objectName().startsWith(QLatin1String("lbl")) &&
+                label->window()->objectName() == QLatin1String("frmMain") &&
+                (what.isEmpty() || what == name))
+                faults << here + QStringLiteral(" has no caption");
             QTextDocument shown;
             shown.setHtml(label->text());
             const bool rich =
@@ -502,6 +416,31 @@ void TstShell::everyWindowReadsAsShown()
     FrmMain *w = Forms::showMain();
     HOPWISE_FIND(QAction, mnuMax, w, QStringLiteral("mnuMax"));
     mnuMax->trigger(); // everything on screen
+    HOPWISE_FIND(WorldSwitcher, switcher, w, QString());
+    for (int tick = 0; tick < 3725; ++tick)
+        switcher->frmMain_tmrWorld_Timer();
+    // The clock's buttons keep their one-letter captions; what they do is the description.
+    QStringList clock;
+    for (const char *name :
+         {"lblDays", "lblHours", "lblMinutes", "lblSeconds", "cmdPause", "cmdReset"}) {
+        HOPWISE_FIND(QWidget, control, w, QLatin1String(name));
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(control);
+        clock << node->text(QAccessible::Name) + ": " + node->text(QAccessible::Description);
+    }
+    QCOMPARE(clock, (QStringList{"0: Days in world", "1: Hours in world", "2: Minutes in world",
+                                 "5: Seconds in world", "P: Pause or resume the clock",
+                                 "R: Reset the clock to zero"}));
+    // The player-name box reads as what it is for, with what was typed as its value.
+    HOPWISE_FIND(QComboBox, cboUsername, w, QStringLiteral("cboUsername"));
+    cboUsername->setEditText(QStringLiteral("Zezima"));
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(cboUsername);
+    QStringList field;
+    for (int i = 0; i < box->childCount(); ++i)
+        if (box->child(i)->role() == QAccessible::EditableText)
+            field << box->child(i)->text(QAccessible::Name)
+                  << box->child(i)->text(QAccessible::Value);
+    QCOMPARE(field, (QStringList{"Player name", "Zezima"}));
+
     FrmUpdate prompt(QStringLiteral("1.0.2"), QStringLiteral("2.0.0"));
     const QList<QWidget *> others{Forms::showBrowser(), Forms::showAbout(), &prompt};
     prompt.show();
@@ -530,13 +469,6 @@ QString controlName(QWidget *w)
         return QStringLiteral("(none)");
     return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
                                      : w->objectName();
-}
-
-// Presses a key on the real keyboard of the display (the X server's test extension), as a
-// player would.
-void key(const char *name)
-{
-    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(name)});
 }
 
 // Sees the marker key, which nothing takes, reach a widget other than the one with the focus:
@@ -632,7 +564,7 @@ void TstShell::keyboardReachesEveryControl()
         tabs->tabBar()->setFocus();
         QTRY_VERIFY(tabs->tabBar()->hasFocus());
         const int before = tabs->currentIndex();
-        key("Right");
+        press(wbClient, "Right");
         QTRY_COMPARE(tabs->currentIndex(), before + 1);
         press(wbClient, "Tab");
         QWidget *next = QApplication::focusWidget();
