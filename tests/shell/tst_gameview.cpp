@@ -20,6 +20,7 @@
 namespace {
 
 const QByteArray GamePath = "/lang/en/aff/runescape/game.ws?lowmem=1&plugin=1";
+const QByteArray HomePath = "/~users/hopwise/index.php";
 
 RecordingServer::Response page(const QByteArray &title, const QByteArray &body = QByteArray())
 {
@@ -49,7 +50,7 @@ class TestGameView : public QObject
     WebBrowser *m_view = nullptr;
     WorldSwitcher *m_switcher = nullptr;
     QStringList m_sequence; // both servers' requests, in arrival order
-    int m_homeLoads = 0;    // home page loads of the view that finished
+    QStringList m_loaded;   // the paths of the view's loads that finished
 
     QString click(const QString &button)
     {
@@ -101,13 +102,13 @@ class TestGameView : public QObject
     {
         return label + QStringLiteral(".localhost:%1").arg(m_game.port());
     }
-    QStringList gameHostsRequested() const
+    // What the game hosts were asked for: "host/target".
+    QStringList gameRequests() const
     {
-        QStringList hosts;
+        QStringList asked;
         for (const auto &r : m_game.requests())
-            if (r.target == GamePath)
-                hosts << QString::fromLatin1(r.host);
-        return hosts;
+            asked << QString::fromLatin1(r.host + r.target);
+        return asked;
     }
     // Waits until the world's game page was asked for and the view shows it, so that the next
     // step never races a navigation still under way.
@@ -116,7 +117,7 @@ class TestGameView : public QObject
         const QString host = gameHost(label);
         return QTest::qWaitFor(
             [&] {
-                return gameHostsRequested().contains(host) &&
+                return gameRequests().contains(host + GamePath) &&
                        m_view->title() == QLatin1String("World") &&
                        m_view->url().authority() == host;
             },
@@ -131,16 +132,13 @@ class TestGameView : public QObject
 private slots:
     void initTestCase()
     {
-        m_update.setResponse("/~users/hopwise/index.php", page("Home"));
+        m_update.setResponse(HomePath, page("Home"));
         m_game.setFallback(page("World"));
-        connect(&m_update, &RecordingServer::requestReceived, this,
-                [this](const RecordingServer::Request &r) {
-                    m_sequence << QStringLiteral("update ") + QString::fromLatin1(r.path());
-                });
-        connect(&m_game, &RecordingServer::requestReceived, this,
-                [this](const RecordingServer::Request &r) {
-                    m_sequence << QStringLiteral("game ") + QString::fromLatin1(r.host);
-                });
+        for (RecordingServer *server : {&m_update, &m_game})
+            connect(server, &RecordingServer::requestReceived, this,
+                    [this](const RecordingServer::Request &r) {
+                        m_sequence << QString::fromLatin1(r.target);
+                    });
         qputenv("HOPWISE_UPDATE_SERVER", m_update.authority().toLatin1());
         qputenv("HOPWISE_GAME_DOMAIN", "localhost:" + QByteArray::number(m_game.port()));
         qputenv("HOPWISE_PROGRAM_DIR", m_programDir.path().toLocal8Bit());
@@ -152,9 +150,8 @@ private slots:
         m_switcher = switcher;
         connect(m_view->page(), &QWebEnginePage::loadingChanged, this,
                 [this](const QWebEngineLoadingInfo &info) {
-                    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
-                        info.url().path().endsWith(QLatin1String("/index.php")))
-                        ++m_homeLoads;
+                    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+                        m_loaded << info.url().path();
                 });
         m_window->show();
         // The load step's home page (which it asks for first: tst_shell's loadSteps).
@@ -232,8 +229,8 @@ private slots:
                 QCOMPARE(notice->text(), shown);
             // Nothing was navigated: the next game request is the next world's.
             QVERIFY(choose(8));
-            for (const QString &host : gameHostsRequested())
-                QCOMPARE(host, gameHost(labelOf(8)));
+            QCOMPARE(gameRequests().filter(QLatin1String(GamePath)),
+                     QStringList{gameHost(labelOf(8)) + GamePath});
             return;
         }
         // A selection while paused runs the clock from 0 and leaves "R" standing.
@@ -241,7 +238,7 @@ private slots:
         QCOMPARE(m_window->windowTitle(),
                  QStringLiteral("HopWise Runescape World Switcher - ") + shown);
         QVERIFY(waitForGamePage(label));
-        QCOMPARE(m_sequence.first(), QStringLiteral("update /~users/Hopwise/pcworld.qvx"));
+        QCOMPARE(m_sequence.first(), QStringLiteral("/~users/Hopwise/pcworld.qvx"));
         QCOMPARE(m_update.requests().size(), 1);
         QCOMPARE(m_game.requests().last().line, "GET " + GamePath + " HTTP/1.1");
     }
@@ -250,17 +247,17 @@ private slots:
     {
         QVERIFY(choose(3));
         m_update.clearRequests();
-        m_homeLoads = 0;
+        m_loaded.clear();
         QCOMPARE(click(QStringLiteral("cmdClose")), QStringLiteral("P stopped 0:0:0:0"));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("HopWise Runescape World Switcher"));
         QVERIFY(m_update.waitForRequests(1, 30000));
-        QCOMPARE(m_update.requests().first().path(), QByteArray("/~users/hopwise/index.php"));
+        QCOMPARE(m_update.requests().first().path(), HomePath);
         // Each step waits for the home page it asked for: a world chosen while the home page
         // is still loading can end on the home page on a loaded machine.
-        QTRY_COMPARE_WITH_TIMEOUT(m_homeLoads, 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_loaded.count(QLatin1String(HomePath)), 1, 30000);
         // Closing with no world loaded does the same; the next selection starts the clock again.
         QCOMPARE(click(QStringLiteral("cmdClose")), QStringLiteral("P stopped 0:0:0:0"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_homeLoads, 2, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_loaded.count(QLatin1String(HomePath)), 2, 30000);
         QCOMPARE(click(QStringLiteral("cmdWorld_4")), QStringLiteral("P running 0:0:0:0"));
         // Its navigation must not run on into the next test's.
         QVERIFY(waitForGamePage(labelOf(4)));
@@ -271,23 +268,22 @@ private slots:
     void theLastClickWinsOverAnEarlierPageStillArriving()
     {
         QVERIFY(choose(3));
-        const QByteArray home = "/~users/hopwise/index.php";
         RecordingServer::Response held = page("Home");
         held.held = true;
-        m_update.setResponse(home, held);
+        m_update.setResponse(HomePath, held);
         QList<qint64> stopped;
         const auto restore = qScopeGuard([&] {
             for (qint64 pid : std::as_const(stopped))
                 ::kill(pid_t(pid), SIGCONT);
-            m_update.setResponse(home, page("Home"));
+            m_update.setResponse(HomePath, page("Home"));
         });
         click(QStringLiteral("cmdClose"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_update.heldCount(home), 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_update.heldCount(HomePath), 1, 30000);
         // With the page processes held, the home page cannot be shown before the world is
         // chosen; the selection's slow fetch gives the engine time to take the answer in.
         stopped = stopRenderers(m_view->page()->renderProcessPid());
         QSignalSpy sent(&m_update, &RecordingServer::answerSent);
-        QCOMPARE(m_update.release(home), 1);
+        QCOMPARE(m_update.release(HomePath), 1);
         QVERIFY(sent.count() || sent.wait(30000));
         m_update.setResponse("/~users/Hopwise/pcworld.qvx",
                              {200, "pest3", "text/plain", 300, false});
@@ -302,38 +298,23 @@ private slots:
 
     void guardKeepsThePageAndFramesOffThePublisherRoot()
     {
-        const QByteArray root = "http://www.localhost:" + QByteArray::number(m_game.port()) + "/";
-        const QByteArray frame = "<iframe src=\"" + root;
+        const QString root = QStringLiteral("www.localhost:%1/").arg(m_game.port());
+        const QByteArray frame = "<iframe src=\"http://" + root.toLatin1();
         m_game.setResponse("/with-frames",
                            page("Frames", frame + "\"></iframe>" + frame + "frame\"></iframe>"));
         m_game.setResponse("/marker", page("Marker"));
         // Waits for this navigation's own end: a page still loading from before would take the
         // place of this one.
-        const QUrl withFrames("http://" + gameHost("uk1") + "/with-frames");
-        bool loaded = false;
-        QObject context;
-        connect(m_view->page(), &QWebEnginePage::loadingChanged, &context,
-                [&](const QWebEngineLoadingInfo &info) {
-                    loaded =
-                        loaded || (info.url() == withFrames &&
-                                   info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
-                });
-        m_view->Navigate(withFrames.toString());
-        QTRY_VERIFY_WITH_TIMEOUT(loaded, 30000);
+        m_loaded.clear();
+        m_view->Navigate("http://" + gameHost("uk1") + "/with-frames");
+        QTRY_VERIFY_WITH_TIMEOUT(m_loaded.contains(QLatin1String("/with-frames")), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(m_view->title(), QStringLiteral("Frames"), 30000);
         // The frame below the root loads; the frame at the root never asks the server.
-        const auto asked = [this](const QByteArray &target) {
-            for (const auto &r : m_game.requests()) {
-                if (r.host.startsWith("www.") && r.target == target)
-                    return true;
-            }
-            return false;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(asked("/frame"), 30000);
-        m_view->Navigate(QString::fromLatin1(root));
+        QTRY_VERIFY_WITH_TIMEOUT(gameRequests().contains(root + "frame"), 30000);
+        m_view->Navigate("http://" + root);
         m_view->Navigate("http://" + gameHost("uk1") + "/marker");
         QTRY_COMPARE_WITH_TIMEOUT(m_view->title(), QStringLiteral("Marker"), 30000);
-        QVERIFY(!asked("/"));
+        QVERIFY(!gameRequests().contains(root));
     }
 
     void pauseResetAndSelectionShareThePauseCaption()
