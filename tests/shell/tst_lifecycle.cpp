@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
@@ -29,20 +28,12 @@ QString xdotool(const QStringList &args)
     return ended ? QString::fromLatin1(p.readAllStandardOutput()).trimmed() : QString();
 }
 
-// The program's visible window whose title matches the pattern, waiting for it.
-QString findWindow(qint64 pid, const QString &title)
+// The program's visible window whose title matches the pattern, waiting for it unless `now`.
+QString findWindow(qint64 pid, const QString &title, bool now = false)
 {
-    return xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid", QString::number(pid),
-                    "--name", title})
+    return xdotool({"search", now ? "--all" : "--sync", "--all", "--onlyvisible", "--pid",
+                    QString::number(pid), "--name", title})
         .section('\n', 0, 0);
-}
-
-// Whether the program no longer shows a window whose title matches the pattern.
-bool noWindow(qint64 pid, const QString &title)
-{
-    return xdotool(
-               {"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", title})
-        .isEmpty();
 }
 
 void clickAt(const QString &window, QPoint at)
@@ -188,11 +179,11 @@ void TstLifecycle::closingTheMainWindowUnloadsIt()
 
     // The About box closes last and ends the program.
     closeWindow(browserLeft);
-    QTRY_VERIFY(noWindow(pid, QStringLiteral("^HopWise Mini Browser")));
+    QTRY_VERIFY(findWindow(pid, QStringLiteral("^HopWise Mini Browser"), true).isEmpty());
     QCOMPARE(findWindow(pid, QStringLiteral("^About HopWise$")), about);
     QCOMPARE(program.state(), QProcess::Running);
     closeWindow(about);
-    QTRY_VERIFY(noWindow(pid, QStringLiteral("^About HopWise$")));
+    QTRY_VERIFY(findWindow(pid, QStringLiteral("^About HopWise$"), true).isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 15000);
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
