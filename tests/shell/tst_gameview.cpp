@@ -48,7 +48,6 @@ class TestGameView : public QObject
     RecordingServer m_update, m_game;
     FrmMain *m_window = nullptr;
     WebBrowser *m_view = nullptr;
-    WorldSwitcher *m_switcher = nullptr;
     QStringList m_sequence; // both servers' requests, in arrival order
     QStringList m_loaded;   // the paths of the view's loads that finished
 
@@ -63,18 +62,14 @@ class TestGameView : public QObject
     // "<pause caption> running|stopped d:h:m:s"
     QString state() const
     {
+        const auto *timer = m_window->findChild<QTimer *>(QStringLiteral("tmrWorld"));
         QStringList shown;
-        for (const char *name : {"lblDays", "lblHours", "lblMinutes", "lblSeconds"}) {
-            auto *label = m_window->findChild<QLabel *>(QLatin1String(name));
-            shown << (label ? label->text() : QStringLiteral("?"));
+        for (const char *name : {"cmdPause", "lblDays", "lblHours", "lblMinutes", "lblSeconds"}) {
+            const auto *control = m_window->findChild<QWidget *>(QLatin1String(name));
+            shown << (control ? control->property("text").toString() : QStringLiteral("?"));
         }
-        auto *pause = m_window->findChild<QPushButton *>(QStringLiteral("cmdPause"));
-        auto *timer = m_window->findChild<QTimer *>(QStringLiteral("tmrWorld"));
-        if (!pause || !timer)
-            return QStringLiteral("no clock");
-        return pause->text() +
-               (timer->isActive() ? QStringLiteral(" running ") : QStringLiteral(" stopped ")) +
-               shown.join(QLatin1Char(':'));
+        const QString pause = shown.takeFirst();
+        return pause + (timer && timer->isActive() ? " running " : " stopped ") + shown.join(':');
     }
     // Stops this process's web page processes but `keep`: what is sent to them then waits,
     // as it would behind a busy machine, until they are continued.
@@ -145,9 +140,7 @@ private slots:
 
         m_window = new FrmMain;
         HOPWISE_FIND(WebBrowser, view, m_window, QStringLiteral("wbClient"));
-        HOPWISE_FIND(WorldSwitcher, switcher, m_window, QString());
         m_view = view;
-        m_switcher = switcher;
         connect(m_view->page(), &QWebEnginePage::loadingChanged, this,
                 [this](const QWebEngineLoadingInfo &info) {
                     if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
@@ -319,7 +312,8 @@ private slots:
 
     void pauseResetAndSelectionShareThePauseCaption()
     {
-        m_switcher->frmMain_cmdClose_Click();
+        HOPWISE_FIND(WorldSwitcher, switcher, m_window, QString());
+        switcher->frmMain_cmdClose_Click();
         QCOMPARE(state(), QStringLiteral("P stopped 0:0:0:0"));
         const auto clicks = [this](const QString &button, const QString &expected) {
             QCOMPARE(click(button), expected);
@@ -328,7 +322,7 @@ private slots:
         clicks("cmdPause", "R stopped 0:0:0:0");
         clicks("cmdPause", "P running 0:0:0:0");
         // Pause keeps the counters; resume goes on from them.
-        m_switcher->frmMain_tmrWorld_Timer();
+        switcher->frmMain_tmrWorld_Timer();
         clicks("cmdPause", "R stopped 0:0:0:1");
         clicks("cmdPause", "P running 0:0:0:1");
         clicks("cmdPause", "R stopped 0:0:0:1");
@@ -337,7 +331,7 @@ private slots:
         clicks("cmdPause", "P running 0:0:0:0");
         clicks("cmdPause", "R stopped 0:0:0:0");
         // A world selection while paused does the same as reset.
-        m_switcher->frmMain_tmrWorld_Timer();
+        switcher->frmMain_tmrWorld_Timer();
         clicks("cmdWorld_1", "R running 0:0:0:0");
         // "Close World" stops at 0 whatever the pause button shows.
         clicks("cmdClose", "R stopped 0:0:0:0");

@@ -180,7 +180,6 @@ private slots:
     void promptAnswers();
     void loadSteps_data();
     void loadSteps();
-    void quitEndsEverything();
     void mainWindowThroughTheSizeModes();
     void textsFit();
 
@@ -365,22 +364,6 @@ void TstShell::loadSteps()
     QCOMPARE(seen.size(), soundPresent ? 1 : 0);
 }
 
-void TstShell::quitEndsEverything()
-{
-    // Closing the main window alone, which leaves the others and runs its unload step, is
-    // followed in a real program by tst_lifecycle.
-    QPointer<FrmMain> w = Forms::showMain();
-    QSignalSpy unloaded(w, &FrmMain::formUnloaded);
-    QVERIFY(QTest::qWaitForWindowExposed(w));
-    Forms::showBrowser();
-    Forms::showAbout();
-    HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
-    mnuQuit->trigger();
-    QCOMPARE(unloaded.count(), 0);
-    QVERIFY(Forms::isEnding());
-    QTRY_COMPARE(windows(), QStringList());
-}
-
 void TstShell::mainWindowThroughTheSizeModes()
 {
     // A folder where the notes file should be: the notes cannot be read, and the Notepad says so
@@ -563,6 +546,16 @@ void TstShell::mainWindowThroughTheSizeModes()
         walk(QAccessible::queryAccessibleInterface(window), QString(), faults);
     faults.removeDuplicates();
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+
+    // "Quit" ends everything, the mini browser and the About box too, and runs no unload step.
+    // Closing the main window alone is followed in a real program by tst_lifecycle.
+    prompt.hide();
+    QSignalSpy unloaded(w, &FrmMain::formUnloaded);
+    HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
+    mnuQuit->trigger();
+    QCOMPARE(unloaded.count(), 0);
+    QVERIFY(Forms::isEnding());
+    QTRY_COMPARE(windows(), QStringList());
 }
 
 // Every window is laid out in fixed places for Tahoma; a face that is wider clips the texts of
@@ -587,13 +580,9 @@ void TstShell::textsFit()
             widest = qMax(widest, fm.horizontalAdvance(line));
         const int height = fm.height() * int(lines.size());
         if (widest > room || height > tall)
-            clipped << QStringLiteral("%1.%2 \"%3\": %4x%5 in %6x%7 (%8)")
-                           .arg(control->window()->objectName(), control->objectName(), text)
-                           .arg(widest)
-                           .arg(height)
-                           .arg(room)
-                           .arg(tall)
-                           .arg(QFontInfo(control->font()).family());
+            QDebug(&clipped.emplace_back())
+                << control->window()->objectName() << control->objectName() << text << widest
+                << height << "in" << room << tall << QFontInfo(control->font()).family();
     };
     for (QWidget *w : std::initializer_list<QWidget *>{&main, &splash, &update, &about, &browser}) {
         w->ensurePolished();
