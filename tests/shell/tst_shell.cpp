@@ -176,8 +176,6 @@ private slots:
 
     void startUp_data();
     void startUp();
-    void promptAnswers_data();
-    void promptAnswers();
     void loadSteps_data();
     void loadSteps();
     void mainWindowThroughTheSizeModes();
@@ -220,21 +218,26 @@ void TstShell::startUp_data()
     // Parsing is tst_startup_version's; redirects and the bound on a server that holds the check
     // are tst_fetch's: here what the player sees.
     QTest::addColumn<RecordingServer::Response>("version"); // status 0: nobody listening
-    QTest::addColumn<QString>("newest"); // in the update prompt; empty: none may come
+    QTest::addColumn<QString>("answer"); // to the update prompt; empty: none may come
     using R = RecordingServer::Response;
     QTest::newRow("same version") << R(200, "1.0.2\n") << "";
     QTest::newRow("server error") << R(500, "9.9.9") << "";
     QTest::newRow("nobody listening") << R(0) << "";
-    QTest::newRow("newer, with blanks") << R(200, " 1.0.10\r\n") << "1.0.10";
+    QTest::newRow("newer, with blanks") << R(200, " 1.0.10\r\n") << "cmdLater";
+    // No web browser could be started: the player gets the address to fetch the installer by
+    // hand, then the program ends as after any "Update" (with a browser: updateEndsTheProgram).
+    QTest::newRow("Update, no browser") << R(200, "1.0.10") << "cmdUpdate";
+    QTest::newRow("closing the prompt") << R(200, "1.0.10") << "close";
 }
 
 void TstShell::startUp()
 {
     QFETCH(RecordingServer::Response, version);
-    QFETCH(QString, newest);
+    QFETCH(QString, answer);
     if (version.status == 0)
         qputenv("HOPWISE_UPDATE_SERVER", "127.0.0.1:1");
     m_server.setResponse(VersionPath, version);
+    m_browserStarts = false;
     // What is on screen when the version file is asked for, and whenever a window shows.
     QStringList atCheck;
     QObject context;
@@ -253,8 +256,10 @@ void TstShell::startUp()
     QPointer<FrmSplash> splash = FrmSplash::start();
     QCOMPARE(atCheck, m_server.requests().isEmpty() ? QStringList() : QStringList{"frmSplash"});
     // The splash, or the prompt alone: no splash beside it, and none left to tick.
-    QCOMPARE(bool(splash), newest.isEmpty());
-    QTRY_COMPARE(windows(false), QStringList{newest.isEmpty() ? "frmSplash" : "frmUpdate"});
+    QCOMPARE(bool(splash), answer.isEmpty());
+    QTRY_COMPARE(windows(false), QStringList{answer.isEmpty() ? "frmSplash" : "frmUpdate"});
+    QString boxText; // of a message box the answer brings up
+    Qt::TextInteractionFlags boxFlags;
     if (splash) {
         HOPWISE_FIND(QLabel, lblVersion, splash, QStringLiteral("lblVersion"));
         QCOMPARE(lblVersion->text(), QStringLiteral("Version:1.0.2"));
@@ -265,59 +270,36 @@ void TstShell::startUp()
         QVERIFY(QTest::qWaitForWindowExposed(prompt));
         HOPWISE_FIND(QLabel, lblVersion, prompt, QStringLiteral("lblVersion"));
         HOPWISE_FIND(QLabel, lblNewest, prompt, QStringLiteral("lblNewest"));
-        HOPWISE_FIND(QPushButton, cmdLater, prompt, QStringLiteral("cmdLater"));
         QCOMPARE(lblVersion->text(), QStringLiteral("Your Version: 1.0.2"));
-        QCOMPARE(lblNewest->text(), QStringLiteral("Newest Version: ") + newest);
-        QTest::mouseClick(cmdLater, Qt::LeftButton);
+        QCOMPARE(lblNewest->text(), QStringLiteral("Newest Version: 1.0.10"));
+        QTimer::singleShot(0, prompt, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                boxFlags = box->textInteractionFlags();
+                box->accept();
+            }
+        });
+        if (answer == QLatin1String("close")) {
+            QVERIFY(prompt->close());
+        } else {
+            HOPWISE_FIND(QPushButton, button, prompt, answer);
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
     }
 
-    // The splash's tick or "Later" hands over to the main window, once.
-    QTRY_COMPARE_WITH_TIMEOUT(windows(false), QStringList{"frmMain"}, 10000);
-    QCOMPARE(windows(), QStringList{"frmMain"});
-    QVERIFY(!Forms::isEnding());
-    QVERIFY(m_opened.isEmpty());
+    // The splash's tick or "Later" hands over to the main window, once; any other answer ends
+    // the program.
+    const bool main = answer.isEmpty() || answer == QLatin1String("cmdLater");
+    QTRY_COMPARE_WITH_TIMEOUT(windows(false), main ? QStringList{"frmMain"} : QStringList(), 10000);
+    QCOMPARE(windows(), windows(false));
+    const bool update = answer == QLatin1String("cmdUpdate");
+    QCOMPARE(Forms::isEnding(), update);
+    const QString installer = Endpoints::current().installerUrl();
+    QCOMPARE(m_opened, update ? QList<QUrl>{QUrl(installer)} : QList<QUrl>());
+    QCOMPARE(boxText.contains(installer), update);
+    QCOMPARE(bool(boxFlags & Qt::TextSelectableByMouse), update);
     for (const QStringList &shown : shows)
         QVERIFY2(!shown.contains("frmSplash") || shown.size() == 1, qPrintable(shown.join(' ')));
-}
-
-void TstShell::promptAnswers_data()
-{
-    QTest::addColumn<QString>("button"); // empty: the prompt's close box
-    // No web browser could be started: the player gets the address to fetch the installer by
-    // hand, then the program ends as after any "Update" (with a browser: tst_lifecycle).
-    QTest::newRow("Update, no browser") << "cmdUpdate";
-    QTest::newRow("closing the prompt") << "";
-}
-
-void TstShell::promptAnswers()
-{
-    QFETCH(QString, button);
-    m_browserStarts = false;
-    auto *prompt = new FrmUpdate(QStringLiteral("1.0.2"), QStringLiteral("2.0.0"));
-    prompt->show();
-    QVERIFY(QTest::qWaitForWindowExposed(prompt));
-    QString boxText; // of a message box the answer brings up
-    Qt::TextInteractionFlags boxFlags;
-    QTimer::singleShot(0, prompt, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            boxText = box->text();
-            boxFlags = box->textInteractionFlags();
-            box->accept();
-        }
-    });
-    if (button.isEmpty()) {
-        QVERIFY(prompt->close());
-    } else {
-        HOPWISE_FIND(QPushButton, answer, prompt, button);
-        QTest::mouseClick(answer, Qt::LeftButton);
-    }
-    QTRY_COMPARE(windows(false), QStringList());
-    const bool update = !button.isEmpty();
-    QCOMPARE(Forms::isEnding(), update);
-    QCOMPARE(m_opened,
-             update ? QList<QUrl>{QUrl(Endpoints::current().installerUrl())} : QList<QUrl>());
-    QCOMPARE(boxText.contains(Endpoints::current().installerUrl()), update);
-    QCOMPARE(bool(boxFlags & Qt::TextSelectableByMouse), update);
 }
 
 void TstShell::loadSteps_data()
