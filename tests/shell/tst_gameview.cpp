@@ -184,7 +184,7 @@ private slots:
                                               << labelOf(5) << "World 5 - Non-Members";
         QTest::newRow("PC") << 7 << pc << pest3 << "pest3"
                             << "Pest Control - Members";
-        // Which labels are labels is tst_catalogue's: here what the page makes of one and of none.
+        // Which labels are labels is tst_pagelogic's: here what the page makes of one and of none.
         QTest::newRow("PC, blanks and line break")
             << 7 << pc << R(200, "  ab12 \r\n", "text/plain", 300) << "ab12"
             << "Pest Control - Members";

@@ -262,7 +262,7 @@ void TstShell::cleanup()
 void TstShell::startUp_data()
 {
     // Parsing is tst_startup_version's; redirects and the bound on a server that holds the check
-    // are tst_fetch's: here what the player sees.
+    // are tst_web's: here what the player sees.
     QTest::addColumn<RecordingServer::Response>("version"); // status 0: nobody listening
     QTest::addColumn<QString>("answer"); // to the update prompt; empty: none may come
     using R = RecordingServer::Response;
@@ -573,7 +573,7 @@ void TstShell::mainWindowThroughTheSizeModes()
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 
     // "Quit" ends everything, the mini browser and the About box too, and runs no unload step.
-    // Closing the main window alone is followed in a real program by tst_lifecycle.
+    // Closing the main window alone is followed in a real program by closingTheMainWindowUnloadsIt.
     prompt.hide();
     QSignalSpy unloaded(w, &FrmMain::formUnloaded);
     HOPWISE_FIND(QAction, mnuQuit, w, QStringLiteral("mnuQuit"));
