@@ -20,6 +20,10 @@ public:
         if (m_mounted)
             ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
     }
+    FullFileSystem() = default;
+    // One owner for the mount and the saved limit and handler.
+    FullFileSystem(const FullFileSystem &) = delete;
+    FullFileSystem &operator=(const FullFileSystem &) = delete;
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
@@ -60,6 +64,7 @@ private:
     QString fillerPath() const { return m_dir.filePath(QStringLiteral(".filler")); }
 
     QTemporaryDir m_dir;
+    // Mounted over m_dir, which is made first.
     bool m_mounted =
         ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, "size=2m") == 0;
     bool m_limited = false;

@@ -121,11 +121,13 @@ void RecordingServer::onReadyRead(QTcpSocket *socket, QByteArray &buffer)
         }
         auto *drip = new QTimer(socket);
         QObject::connect(drip, &QTimer::timeout, socket,
-                         [socket, sent = qsizetype(0), body = response.body]() mutable {
-                             if (sent < body.size())
+                         [socket, drip, sent = qsizetype(0), body = response.body]() mutable {
+                             if (sent < body.size()) {
                                  socket->write(body.mid(sent++, 1));
-                             else
-                                 socket->disconnectFromHost();
+                                 return;
+                             }
+                             drip->stop();
+                             socket->disconnectFromHost();
                          });
         drip->start(response.trickleMs);
     };
