@@ -174,9 +174,11 @@ QString xdotool(const QStringList &args)
 // The program's visible window whose title matches the pattern, waiting for it unless `now`.
 QString findWindow(qint64 pid, const QString &title, bool now = false)
 {
-    return xdotool({"search", now ? "--all" : "--sync", "--all", "--onlyvisible", "--pid",
-                    QString::number(pid), "--name", title})
-        .section('\n', 0, 0);
+    QStringList args{"search", "--all", "--onlyvisible", "--pid", QString::number(pid),
+                     "--name", title};
+    if (!now)
+        args.insert(1, QStringLiteral("--sync"));
+    return xdotool(args).section('\n', 0, 0);
 }
 
 void clickAt(const QString &window, QPoint at)
